@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <filesystem>
+#include <initializer_list>
+
+#include "ClientRecord.h"
+#include "ClientStore.h"
+
+class QWidget;
+
+// How the record screens move a record between their fields and their store. Every screen names its
+// fields the same way: Text1 to Text8 for the columns, Combo1 or Text9 for the category, Text10 for
+// the look-up name.
+namespace RecordFields {
+
+// The text of a field, or of a category box's text part.
+QString text(const QWidget* screen, const char* field);
+void setText(QWidget* screen, const char* field, const QString& text);
+// Empties the fields, in the order given.
+void clear(QWidget* screen, std::initializer_list<const char*> fields);
+
+// The nine columns as the operator left them in the fields, exactly as typed.
+korvale::ClientRecord fromFields(const QWidget* screen);
+
+// Copies the current row into the fields, one column after the other, CATEGORY before remarks. A
+// column that cannot be read stops the copy there: the fields copied so far keep their new text.
+void showCurrentRow(QWidget* screen, korvale::Recordset& rows, const char* categoryField);
+
+// Opens the screen's store on the whole table and walks it: the look-up field ends up holding the
+// name of the table's last row, or keeps its text when the table is empty.
+void openAndWalk(korvale::ClientStore& store, const std::filesystem::path& appDir, QWidget* screen);
+
+// The look-up of the search and deletion screens: the first row of the name in Text10 into the fields,
+// or the "no record" message, whatever failed.
+void lookUp(korvale::ClientStore& store, QWidget* screen, const char* noRecordMessage);
+
+// The refresh of the search and deletion screens: every box empty, then the message.
+void refreshLookUpScreen(QWidget* screen);
+
+std::string toStore(const QString& text);
+QString fromStore(const std::string& text);
+
+}  // namespace RecordFields

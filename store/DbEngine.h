@@ -1,0 +1,34 @@
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+
+#include "Database.h"
+
+namespace korvale {
+
+// The process-wide engine object: created on first use, kept until the process ends, shared by every
+// store. It holds what all connections have in common.
+class DbEngine {
+public:
+    static DbEngine& instance();
+    // Whether anything has asked for the engine yet.
+    static bool exists();
+
+    // Opens an existing book shared, for reading and writing. Never creates or alters the file.
+    // Fails with a StoreError naming the file and the cause when it is missing, unreadable or not a book.
+    Database OpenDatabase(const std::filesystem::path& path);
+
+    // How long a write waits for another connection's lock before it fails.
+    std::chrono::milliseconds busyTimeout() const { return busyTimeout_; }
+    void setBusyTimeout(std::chrono::milliseconds t) { busyTimeout_ = t; }
+
+    DbEngine(const DbEngine&) = delete;
+    DbEngine& operator=(const DbEngine&) = delete;
+
+private:
+    DbEngine();
+    std::chrono::milliseconds busyTimeout_{5000};
+};
+
+}  // namespace korvale
