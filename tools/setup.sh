@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Sets KORVALE up on a Debian 12 machine: installs what is missing, builds, makes an empty book beside
+# the program when there is none; then opens the application (run), runs every test (test), or runs
+# the benchmark (bench).
+set -euo pipefail
+
+mode=${1:-run}
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build="$root/build"
+
+packages=(cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
+          libsqlitecpp-dev libsqlite3-dev sqlite3 fontconfig fonts-urw-base35 fonts-liberation2 fonts-dejavu-core
+          xvfb xauth)
+case "$mode" in
+  run) ;;
+  test) packages+=(clang-14 libclang-rt-14-dev) ;;
+  bench) packages+=(gnuplot-nox) ;;
+  *) echo "usage: $0 [run|test|bench]" >&2; exit 2 ;;
+esac
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  as_root=()
+  [ "$(id -u)" -eq 0 ] || as_root=(sudo)
+  "${as_root[@]}" apt-get update -q
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+jobs=$(nproc)
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j"$jobs"
+
+# The program keeps its book beside itself.
+[ -e "$build/KORVALE.mdb" ] || "$build/korvale-db" init "$build"
+
+case "$mode" in
+  run)
+    exec "$build/korvale"
+    ;;
+  test)
+    ctest --test-dir "$build" --output-on-failure -j"$jobs"
+    [ -x "$root/tools/checks.sh" ] && bash "$root/tools/checks.sh"
+    ;;
+  bench)
+    exec "$build/bench/korvale-bench" --out "$root/bench"
+    ;;
+esac
