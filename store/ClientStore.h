@@ -8,6 +8,7 @@
 #include "Database.h"
 #include "RecordSource.h"
 #include "Recordset.h"
+#include "StoreError.h"
 
 namespace korvale {
 
@@ -44,6 +45,8 @@ private:
     Database& database();
     std::optional<Database> database_;
     std::optional<Recordset> rows_;
+    // Why the last open failed, repeated by every later step so the screen keeps reporting the cause.
+    std::optional<StoreError> openFailure_;
 };
 
 }  // namespace korvale

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Exception.h>
+
+#include "StoreError.h"
+
+namespace korvale {
+
+// One SQLite connection to a book, shared by the Database that opened it and every record set opened
+// through it, so that a record set outlives the Database object it came from. Internal to the store.
+class BookConnection {
+public:
+    // Opens an existing book read-write without ever creating it, reads its schema so that a file that
+    // is not a book fails here, and makes every commit durable before it returns.
+    static std::shared_ptr<BookConnection> open(const std::filesystem::path& file,
+                                                std::chrono::milliseconds busyTimeout);
+
+    const std::filesystem::path& path() const { return path_; }
+    SQLite::Database& db() { return db_; }
+
+    // The StoreError for an engine failure while doing `what` ("Cannot store the new record"): a lock
+    // held by someone else reads as a busy book, anything else keeps the engine's own reason and code.
+    StoreError failure(std::string_view what, const SQLite::Exception& e) const;
+
+    // The StoreError for a statement on CLIENT_RECORDS that the engine refused, at prepare or (when the
+    // table changed under a prepared statement) at step: names the missing table or the first missing
+    // column when that is the cause, and is failure(what, e) otherwise.
+    StoreError tableFailure(std::string_view what, const SQLite::Exception& e);
+
+    BookConnection(const BookConnection&) = delete;
+    BookConnection& operator=(const BookConnection&) = delete;
+
+private:
+    BookConnection(std::filesystem::path file, SQLite::Database db);
+
+    std::filesystem::path path_;
+    SQLite::Database db_;
+};
+
+// "(reason, code N)" wording shared by every engine failure message.
+std::string engineReason(const SQLite::Exception& e);
+// The code a StoreError carries for an engine failure: the extended code where the engine gave one.
+int engineCode(const SQLite::Exception& e);
+
+}  // namespace korvale
