@@ -12,6 +12,10 @@
 #include "UPDATE_FORM.h"
 #include "frmSplash.h"
 
+// The logo lives in this static library's resources, which are not registered on their own. (The
+// resource macro declares its function in the enclosing namespace: this must stay outside any.)
+static void registerResources() { Q_INIT_RESOURCE(korvale); }
+
 namespace {
 
 template <class T>
@@ -23,6 +27,7 @@ ScreenManager::Factory make() {
 
 KorvaleApplication::KorvaleApplication(const QString& appDir, QObject* parent)
     : QObject(parent), screens_(std::make_unique<ScreenManager>(appDir.toStdString())) {
+    registerResources();
     registerFontSubstitutes();
     // The run ends by the application's own rule, not when Qt sees its last window go.
     QApplication::setQuitOnLastWindowClosed(false);

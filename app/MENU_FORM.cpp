@@ -1,7 +1,6 @@
 #include "MENU_FORM.h"
 
 #include <QAction>
-#include <QMenuBar>
 
 #include "ScreenManager.h"
 #include "ui_MENU_FORM.h"
@@ -22,11 +21,6 @@ MENU_FORM::MENU_FORM(ScreenManager& screens)
 }
 
 MENU_FORM::~MENU_FORM() = default;
-
-void MENU_FORM::resizeEvent(QResizeEvent* event) {
-    ui_->menuBar->setGeometry(0, 0, width(), ui_->menuBar->sizeHint().height());
-    Screen::resizeEvent(event);
-}
 
 void MENU_FORM::ADD1_Click() { switchTo(ScreenId::ADD_FORM); }
 void MENU_FORM::UPDATE1_Click() { switchTo(ScreenId::UPDATE_FORM); }

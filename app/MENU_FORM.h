@@ -15,9 +15,6 @@ public:
     explicit MENU_FORM(ScreenManager& screens);
     ~MENU_FORM() override;
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
 private:
     void ADD1_Click();
     void UPDATE1_Click();

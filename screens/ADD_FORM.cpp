@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+#include <QLineEdit>
+#include <limits>
+
 #include "EntryChecks.h"
 #include "MessageBoxes.h"
 #include "RecordFields.h"
@@ -14,6 +17,8 @@ using korvale::rules::letterRule;
 ADD_FORM::ADD_FORM(ScreenManager& screens)
     : Screen(screens, ScreenId::ADD_FORM), ui_(std::make_unique<Ui::ADD_FORM>()) {
     ui_->setupUi(this);
+    // The category box's text part has no limit of its own either.
+    ui_->Combo1->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
     EntryChecks::setKeyRule(this, {"Text1"}, letterRule);
     EntryChecks::setKeyRule(this, {"Text4", "Text5", "Text6", "Text7"}, digitRule);
     for (const auto& check : korvale::rules::addScreenChecks()) {

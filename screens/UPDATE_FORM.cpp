@@ -1,5 +1,8 @@
 #include "UPDATE_FORM.h"
 
+#include <QLineEdit>
+#include <limits>
+
 #include "EntryChecks.h"
 #include "MessageBoxes.h"
 #include "RecordFields.h"
@@ -16,6 +19,8 @@ const QString kTitle = QStringLiteral("On-Line Korvale");
 UPDATE_FORM::UPDATE_FORM(ScreenManager& screens)
     : Screen(screens, ScreenId::UPDATE_FORM), ui_(std::make_unique<Ui::UPDATE_FORM>()) {
     ui_->setupUi(this);
+    // The category box's text part has no limit of its own either.
+    ui_->Combo1->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
     EntryChecks::setKeyRule(this, {"Text10", "Text1"}, letterRule);
     EntryChecks::setKeyRule(this, {"Text4", "Text5", "Text6", "Text7"}, digitRule);
     for (const auto& check : korvale::rules::updateScreenChecks()) {
