@@ -13,7 +13,7 @@ packages=(cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-qpa-plug
           xvfb xauth)
 case "$mode" in
   run) ;;
-  test) packages+=(clang-14 libclang-rt-14-dev) ;;
+  test) packages+=(clang-14 libclang-rt-14-dev xdotool openbox) ;;
   bench) packages+=(gnuplot-nox) ;;
   *) echo "usage: $0 [run|test|bench]" >&2; exit 2 ;;
 esac
@@ -43,7 +43,7 @@ case "$mode" in
     ;;
   test)
     ctest --test-dir "$build" --output-on-failure -j"$jobs"
-    [ -x "$root/tools/checks.sh" ] && bash "$root/tools/checks.sh"
+    if [ -f "$root/tools/checks.sh" ]; then bash "$root/tools/checks.sh"; fi
     ;;
   bench)
     exec "$build/bench/korvale-bench" --out "$root/bench"
