@@ -1,0 +1,65 @@
+// The disk runs full under the book while a screen writes. The book lies on a small tmpfs of its own,
+// mounted in a mount namespace private to this test, and a filler file takes the last free byte: the
+// engine then gets ENOSPC from the kernel, as on a real full disk.
+
+#include <QTest>
+
+#include "BookContents.h"
+#include "BookSchema.h"
+#include "FaultTools.h"
+#include "TestBook.h"
+#include "WriteFaults.h"
+
+using namespace korvale::robust;
+
+class tst_DiskFull : public QObject {
+    Q_OBJECT
+private slots:
+    void diskFullDuringTheWrite_data() { addWriteRows(); }
+    void diskFullDuringTheWrite();
+};
+
+void tst_DiskFull::diskFullDuringTheWrite() {
+    QFETCH(Write, write);
+    BoxAnswers boxes;
+    AppUnderTest app(AppUnderTest::Book::Missing);
+    SmallDisk disk(app.dir(), 1 << 20);
+    if (!disk.ok()) QSKIP(qPrintable(QStringLiteral("no small disk to fill: ") + disk.reason()));
+    korvale::createBook(app.bookPath());
+    std::vector<korvale::testbook::Row> rows;
+    for (const auto& r : startingRows()) rows.push_back(korvale::testbook::rowOf(r));
+    korvale::testbook::insertRows(app.bookPath(), rows);
+
+    Screen* screen = prepareWrite(app, write);
+    QVERIFY(screen);
+    const auto typed = fieldTexts(screen);
+    const auto before = readBook(app.bookPath()).rows;
+
+    QVERIFY(disk.fill(0));
+    QCOMPARE(disk.freeBytes(), std::size_t{0});
+    boxes.clear();
+    pressWrite(screen, write, boxes, false);
+    const BoxRequest* report = reportNaming(boxes, app.bookPath());
+    QVERIFY2(report, qPrintable(boxes.texts().join(QLatin1String(" / "))));
+    QVERIFY2(report->text.contains(QLatin1String("disk is full")), qPrintable(report->text));
+    QVERIFY(!shown(boxes, doneMessage(write)));
+    QVERIFY2(boxes.problems().isEmpty(), qPrintable(boxes.problems().join(QLatin1String(" / "))));
+    QCOMPARE(fieldTexts(screen), typed);
+
+    disk.release();
+    auto now = readBook(app.bookPath());
+    QCOMPARE(now.integrity, std::vector<std::string>{"ok"});
+    QCOMPARE(describe(now.rows), describe(before));
+
+    // Space again: the same press, on the same screen, goes through.
+    boxes.clear();
+    pressWrite(screen, write, boxes, true);
+    QVERIFY2(shown(boxes, doneMessage(write)), qPrintable(boxes.texts().join(QLatin1String(" / "))));
+    QVERIFY2(boxes.problems().isEmpty(), qPrintable(boxes.problems().join(QLatin1String(" / "))));
+    now = readBook(app.bookPath());
+    QCOMPARE(now.integrity, std::vector<std::string>{"ok"});
+    QCOMPARE(describe(now.rows), describe(rowsAfter(write, before)));
+}
+
+QTEST_MAIN(tst_DiskFull)
+#include "tst_DiskFull.moc"
