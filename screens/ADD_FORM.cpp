@@ -19,6 +19,8 @@ ADD_FORM::ADD_FORM(ScreenManager& screens)
     ui_->setupUi(this);
     // The category box's text part has no limit of its own either.
     ui_->Combo1->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
+    // What is typed is stored as typed: no completion and no re-casing to a listed word.
+    ui_->Combo1->setCompleter(nullptr);
     EntryChecks::setKeyRule(this, {"Text1"}, letterRule);
     EntryChecks::setKeyRule(this, {"Text4", "Text5", "Text6", "Text7"}, digitRule);
     for (const auto& check : korvale::rules::addScreenChecks()) {
