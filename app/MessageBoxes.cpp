@@ -1,8 +1,11 @@
 #include "MessageBoxes.h"
 
 #include <QApplication>
+#include <QFontMetrics>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
+#include <algorithm>
 
 namespace {
 
@@ -26,6 +29,12 @@ int showReal(QWidget* owner, const BoxRequest& request) {
         request.buttons == BoxButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok;
     QMessageBox box(toQt(request.icon), request.title, request.text, buttons, window);
     box.setWindowModality(Qt::ApplicationModal);
+    // A box is as wide as its text; with a short text ("1") a window manager cuts the title down to
+    // "On-Lin...orvale". Leave room for the whole title and the title bar's buttons.
+    if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+        const int titleWidth = QFontMetrics(QApplication::font()).horizontalAdvance(request.title);
+        label->setMinimumWidth(std::min(titleWidth * 3 / 2 + 80, 600));
+    }
     const int pressed = box.exec();
 
     // A closing modal box leaves no window active, and an inactive window turns setFocus() into a mere
