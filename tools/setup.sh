@@ -46,6 +46,7 @@ case "$mode" in
     if [ -f "$root/tools/checks.sh" ]; then bash "$root/tools/checks.sh"; fi
     ;;
   bench)
-    exec "$build/bench/korvale-bench" --out "$root/bench"
+    # Headless; writes bench/RESULTS.md and bench/results.png, and makes its books in a temporary directory.
+    KORVALE_BENCH_COMMAND="bash tools/setup.sh bench" exec "$build/bench/korvale-bench" --out "$root/bench"
     ;;
 esac

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "BookMaker.h"
+#include "Report.h"
+
+namespace bench {
+
+struct StoreRepetitions {
+    std::size_t opens = 61;
+    std::size_t lookUps = 301;
+    std::size_t writes = 31;
+};
+
+// The store's work as each record screen does it, against the same statements through the C API:
+// the four opens (load-time walk included), a look-up that finds a row and one that finds none, and
+// the durable add, change and delete. Every repetition visits every book. The books end with the rows
+// they started with.
+std::vector<Figure> benchStore(const std::vector<Book>& books, const StoreRepetitions& repetitions);
+
+}  // namespace bench
