@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include "BookMaker.h"
+#include "BookShelf.h"
 #include "ClientStore.h"
 #include "Fonts.h"
 #include "MemoryProbe.h"
@@ -90,34 +91,6 @@ Options parse(int argc, char* argv[]) {
     return o;
 }
 
-// The books of one run, removed with it unless they are to be kept.
-class BookShelf {
-public:
-    BookShelf(const std::filesystem::path& under, bool keep) : keep_(keep) {
-        std::filesystem::path base = under;
-        if (base.empty()) {
-            const char* tmp = std::getenv("TMPDIR");
-            base = tmp && *tmp ? tmp : "/tmp";
-        }
-        std::filesystem::create_directories(base);
-        std::string pattern = (base / "korvale-bench-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            throw std::runtime_error("cannot make a directory under " + base.string());
-        dir_ = pattern;
-    }
-    ~BookShelf() {
-        std::error_code ignored;
-        if (!keep_) std::filesystem::remove_all(dir_, ignored);
-    }
-    BookShelf(const BookShelf&) = delete;
-    BookShelf& operator=(const BookShelf&) = delete;
-    const std::filesystem::path& dir() const { return dir_; }
-
-private:
-    std::filesystem::path dir_;
-    bool keep_;
-};
-
 std::string firstLineWith(const char* file, const std::string& key) {
     std::ifstream in(file);
     std::string line;
@@ -143,6 +116,14 @@ void progress(const bench::Clock::time_point start, const std::string& what) {
 
 int run(int argc, char* argv[], const Options& options) {
     const auto start = bench::Clock::now();
+    bench::BookShelf shelf(options.booksIn, options.keepBooks);
+    // Qt wants a private runtime directory and complains in every process that has none.
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); !runtime || !*runtime) {
+        const std::filesystem::path dir = shelf.dir() / "runtime";
+        std::filesystem::create_directory(dir);
+        std::filesystem::permissions(dir, std::filesystem::perms::owner_all);
+        ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+    }
     QApplication qt(argc, argv);
     // As the application object does before its first screen.
     registerFontSubstitutes();
@@ -159,7 +140,6 @@ int run(int argc, char* argv[], const Options& options) {
         startupReps = 5;
     }
 
-    BookShelf shelf(options.booksIn, options.keepBooks);
     std::vector<bench::Book> books;
     for (const std::int64_t rows : options.sizes) {
         const std::filesystem::path dir = shelf.dir() / std::to_string(rows);
