@@ -9,9 +9,9 @@
 namespace bench {
 
 struct StoreRepetitions {
-    std::size_t opens = 61;
-    std::size_t lookUps = 301;
-    std::size_t writes = 31;
+    std::size_t opens = 101;
+    std::size_t lookUps = 401;
+    std::size_t writes = 51;
 };
 
 // The store's work as each record screen does it, against the same statements through the C API:

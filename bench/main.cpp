@@ -132,8 +132,8 @@ int run(int argc, char* argv[], const Options& options) {
     const std::filesystem::path here = self.parent_path();
 
     bench::StoreRepetitions storeReps;
-    std::size_t screenReps = 31;
-    std::size_t startupReps = 21;
+    std::size_t screenReps = 41;
+    std::size_t startupReps = 31;
     if (options.quick) {
         storeReps = {11, 51, 5};
         screenReps = 7;
