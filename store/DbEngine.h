@@ -1,11 +1,16 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
+#include <memory>
+#include <optional>
 
 #include "Database.h"
 
 namespace korvale {
+
+class BookConnection;
 
 // The process-wide engine object: created on first use, kept until the process ends, shared by every
 // store. It holds what all connections have in common.
@@ -28,6 +33,17 @@ public:
 
 private:
     DbEngine();
+
+    // The connection to the book opened last, handed out again while the path still names the same
+    // file: opening a connection (file, locks, WAL index, schema) costs more than loading a screen,
+    // and every screen of a run opens the same book.
+    struct OpenBook {
+        std::filesystem::path path;
+        std::uint64_t device = 0;
+        std::uint64_t inode = 0;
+        std::shared_ptr<BookConnection> connection;
+    };
+    std::optional<OpenBook> lastBook_;
     std::chrono::milliseconds busyTimeout_{5000};
 };
 

@@ -97,12 +97,19 @@ struct Recordset::Cursor {
 
     Cursor(std::shared_ptr<BookConnection> connection, const RecordSource& source)
         : book(std::move(connection)),
-          first(prepare(source.kind() == RecordSource::Kind::ByName ? kFirstOfName : kFirstOfTable)),
-          next(prepare(source.kind() == RecordSource::Kind::ByName ? kNextOfName : kNextOfTable)) {
-        if (source.kind() == RecordSource::Kind::ByName) {
-            first.bind(paramIndex(static_cast<std::size_t>(Column::Name)), source.name());
-            next.bind(paramIndex(static_cast<std::size_t>(Column::Name)), source.name());
+          byName(source.kind() == RecordSource::Kind::ByName),
+          name(source.name()),
+          first(prepare(byName ? kFirstOfName : kFirstOfTable)) {
+        if (byName) first.bind(paramIndex(static_cast<std::size_t>(Column::Name)), name);
+    }
+
+    // Prepared on the first MoveNext only: a look-up shows one row and never moves on.
+    SQLite::Statement& nextStatement() {
+        if (!next) {
+            next.emplace(prepare(byName ? kNextOfName : kNextOfTable));
+            if (byName) next->bind(paramIndex(static_cast<std::size_t>(Column::Name)), name);
         }
+        return *next;
     }
 
     SQLite::Statement prepare(const char* sql) {
@@ -219,8 +226,10 @@ struct Recordset::Cursor {
     }
 
     std::shared_ptr<BookConnection> book;
+    bool byName;
+    std::string name;
     SQLite::Statement first;
-    SQLite::Statement next;
+    std::optional<SQLite::Statement> next;
     std::optional<SQLite::Statement> inserter;
     std::optional<SQLite::Statement> changer;
     std::optional<SQLite::Statement> remover;
@@ -272,8 +281,9 @@ void Recordset::MoveNext() {
         throw StoreError("No current record: the record set already stands past its last row");
     }
     c.pending = Cursor::Pending::None;
-    c.next.bind(kRowidParam, c.rowid);
-    if (c.land(c.next)) {
+    SQLite::Statement& next = c.nextStatement();
+    next.bind(kRowidParam, c.rowid);
+    if (c.land(next)) {
         c.arrive(c.ordinal + 1);
     } else {
         c.position = Cursor::Position::PastEnd;
