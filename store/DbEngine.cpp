@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <optional>
 
 #include "BookConnection.h"
 
@@ -43,17 +45,22 @@ std::optional<std::pair<std::uint64_t, std::uint64_t>> writableFileId(const std:
 
 Database DbEngine::OpenDatabase(const std::filesystem::path& path) {
     const auto id = writableFileId(path);
-    // The cached connection keeps its file open, so the file's inode cannot be reused by another
-    // file while it lives: the same device and inode mean the same book.
-    if (id && lastBook_ && lastBook_->path == path && lastBook_->device == id->first &&
-        lastBook_->inode == id->second) {
-        sqlite3_busy_timeout(lastBook_->connection->db().getHandle(), static_cast<int>(busyTimeout_.count()));
-        return Database(lastBook_->connection);
+    const auto known = std::find_if(openBooks_.begin(), openBooks_.end(),
+                                    [&](const OpenBook& book) { return book.path == path; });
+    // A kept connection holds its file open, so the file's inode cannot be reused by another file
+    // while it lives: the same device and inode mean the same book.
+    if (known != openBooks_.end() && id && known->device == id->first && known->inode == id->second) {
+        OpenBook book = *known;
+        openBooks_.erase(known);
+        openBooks_.push_front(book);
+        sqlite3_busy_timeout(book.connection->db().getHandle(), static_cast<int>(busyTimeout_.count()));
+        return Database(book.connection);
     }
-    lastBook_.reset();
+    if (known != openBooks_.end()) openBooks_.erase(known);
     auto connection = BookConnection::open(path, busyTimeout_);
     if (const auto opened = writableFileId(path)) {
-        lastBook_ = OpenBook{path, opened->first, opened->second, connection};
+        openBooks_.push_front(OpenBook{path, opened->first, opened->second, connection});
+        if (openBooks_.size() > kOpenBooksKept) openBooks_.pop_back();
     }
     return Database(connection);
 }

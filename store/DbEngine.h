@@ -2,9 +2,9 @@
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <memory>
-#include <optional>
 
 #include "Database.h"
 
@@ -34,16 +34,17 @@ public:
 private:
     DbEngine();
 
-    // The connection to the book opened last, handed out again while the path still names the same
+    // Connections to the books opened last, handed out again while their path still names the same
     // file: opening a connection (file, locks, WAL index, schema) costs more than loading a screen,
-    // and every screen of a run opens the same book.
+    // and every screen of a run opens the same book. Most recently used first; a few at most.
     struct OpenBook {
         std::filesystem::path path;
         std::uint64_t device = 0;
         std::uint64_t inode = 0;
         std::shared_ptr<BookConnection> connection;
     };
-    std::optional<OpenBook> lastBook_;
+    static constexpr std::size_t kOpenBooksKept = 4;
+    std::deque<OpenBook> openBooks_;
     std::chrono::milliseconds busyTimeout_{5000};
 };
 
