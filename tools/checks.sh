@@ -14,6 +14,19 @@ summary=()
 
 note() { summary+=("$1"); echo "== $1"; }
 
+# Each Qt Test suite's totals, and the crash and two-writer counts, from a ctest log of a whole run.
+suite_counts() {
+  [ -f "$1" ] || return 0
+  awk '
+    /^[0-9]+\/[0-9]+ Test: / { name = $3 }
+    /^Totals: / { gsub(",", ""); printf "    %-34s %4s passed, %s failed, %s skipped\n", name, $2, $4, $6 }
+    /crash test:|two writers:/ { sub(/^.*\) /, ""); print "    " name ": " $0 }
+  ' "$1"
+}
+
+echo "Suites of the normal build:"
+suite_counts "$root/build/Testing/Temporary/LastTest.log"
+
 # 1. The whole suite under the sanitizers.
 if cmake --preset asan >/dev/null && cmake --build --preset asan -j"$jobs"; then
   mkdir -p "$logs"
@@ -23,6 +36,8 @@ if cmake --preset asan >/dev/null && cmake --build --preset asan -j"$jobs"; then
   bad=$(sed -nE 's/.*, ([0-9]+) tests failed.*/\1/p' <<<"$line")
   total=${total:-0}
   bad=${bad:-0}
+  echo "Suites under the sanitizers:"
+  suite_counts "$root/build-asan/Testing/Temporary/LastTest.log"
   note "sanitizers (asan+ubsan): $((total - bad)) tests passed, $bad failed, of $total"
   if ((asan_rc != 0 || bad != 0 || total == 0)); then failed=1; fi
 else

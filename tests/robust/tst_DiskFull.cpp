@@ -15,15 +15,28 @@ using namespace korvale::robust;
 class tst_DiskFull : public QObject {
     Q_OBJECT
 private slots:
-    void diskFullDuringTheWrite_data() { addWriteRows(); }
+    void diskFullDuringTheWrite_data();
     void diskFullDuringTheWrite();
 };
 
+void tst_DiskFull::diskFullDuringTheWrite_data() {
+    QTest::addColumn<Write>("write");
+    QTest::addColumn<int>("remarksLength");  // 0: the remarks prepareWrite types
+    QTest::addColumn<int>("leftFree");
+    QTest::newRow("SUBMIT on the addition screen, no byte free") << Write::Add << 0 << 0;
+    QTest::newRow("UPDATE on the updation screen, no byte free") << Write::Update << 0 << 0;
+    QTest::newRow("REMOVE on the deletion screen, no byte free") << Write::Delete << 0 << 0;
+    // Small writes would still fit; a record with a megabyte of pasted remarks does not.
+    QTest::newRow("SUBMIT of a megabyte of remarks, 256 KiB free") << Write::Add << (1 << 20) << (256 << 10);
+}
+
 void tst_DiskFull::diskFullDuringTheWrite() {
     QFETCH(Write, write);
+    QFETCH(int, remarksLength);
+    QFETCH(int, leftFree);
     BoxAnswers boxes;
     AppUnderTest app(AppUnderTest::Book::Missing);
-    SmallDisk disk(app.dir(), 1 << 20);
+    SmallDisk disk(app.dir(), 4 << 20);
     if (!disk.ok()) QSKIP(qPrintable(QStringLiteral("no small disk to fill: ") + disk.reason()));
     korvale::createBook(app.bookPath());
     std::vector<korvale::testbook::Row> rows;
@@ -32,11 +45,16 @@ void tst_DiskFull::diskFullDuringTheWrite() {
 
     Screen* screen = prepareWrite(app, write);
     QVERIFY(screen);
+    const std::string remarks(static_cast<std::size_t>(remarksLength), 'r');
+    if (remarksLength > 0) {
+        eraseField(screen, "Text8");
+        pasteInto(screen, "Text8", QString::fromStdString(remarks));
+    }
     const auto typed = fieldTexts(screen);
     const auto before = readBook(app.bookPath()).rows;
 
-    QVERIFY(disk.fill(0));
-    QCOMPARE(disk.freeBytes(), std::size_t{0});
+    QVERIFY(disk.fill(static_cast<std::size_t>(leftFree)));
+    QCOMPARE(disk.freeBytes(), static_cast<std::size_t>(leftFree));
     boxes.clear();
     pressWrite(screen, write, boxes, false);
     const BoxRequest* report = reportNaming(boxes, app.bookPath());
@@ -58,7 +76,9 @@ void tst_DiskFull::diskFullDuringTheWrite() {
     QVERIFY2(boxes.problems().isEmpty(), qPrintable(boxes.problems().join(QLatin1String(" / "))));
     now = readBook(app.bookPath());
     QCOMPARE(now.integrity, std::vector<std::string>{"ok"});
-    QCOMPARE(describe(now.rows), describe(rowsAfter(write, before)));
+    auto expected = rowsAfter(write, before);
+    if (remarksLength > 0) expected.back()[korvale::Column::remarks] = remarks;
+    QCOMPARE(describe(now.rows), describe(expected));
 }
 
 QTEST_MAIN(tst_DiskFull)
