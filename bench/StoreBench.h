@@ -11,7 +11,7 @@ namespace bench {
 struct StoreRepetitions {
     std::size_t opens = 101;
     std::size_t lookUps = 401;
-    std::size_t writes = 51;
+    std::size_t writes = 151;
 };
 
 // The store's work as each record screen does it, against the same statements through the C API:
