@@ -8,6 +8,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <QtGlobal>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -86,7 +87,11 @@ Unwritable::Unwritable(std::filesystem::path path) : path_(std::move(path)) {
 }
 
 void Unwritable::restore() {
-    if (immutable_) setImmutable(path_, false, nullptr);
+    QString why;
+    if (immutable_ && !setImmutable(path_, false, &why)) {
+        // Left immutable, the temporary directory cannot be removed either: say where it is.
+        qCritical("%s is still immutable (%s); clear it with chattr -i", path_.c_str(), qPrintable(why));
+    }
     if (chmodded_) {
         std::error_code ec;
         std::filesystem::permissions(path_, oldPerms_, ec);
