@@ -2,10 +2,12 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QStringDecoder>
 #include <array>
 #include <utility>
 
 #include "MessageBoxes.h"
+#include "StoreError.h"
 
 using korvale::Column;
 
@@ -34,8 +36,35 @@ QWidget* field(const QWidget* screen, const char* name) {
 
 }  // namespace
 
-std::string toStore(const QString& text) { return text.toStdString(); }
-QString fromStore(const std::string& text) { return QString::fromStdString(text); }
+std::string toStore(const QString& text) {
+    return text.toStdString();
+}
+namespace {
+
+// A leading byte-order mark is part of the stored text; QString::fromUtf8 would drop it, and the next
+// UPDATE would write the row back without it.
+QString decode(const std::string& text, bool& wasUtf8) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    QString decoded = utf8(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+    wasUtf8 = !utf8.hasError();
+    return decoded;
+}
+
+}  // namespace
+
+QString fromStore(const std::string& text) {
+    bool wasUtf8 = true;
+    return decode(text, wasUtf8);
+}
+
+QString fromStoreExactly(const std::string& text) {
+    bool wasUtf8 = true;
+    QString shown = decode(text, wasUtf8);
+    // Bytes that are not UTF-8 would be shown as replacement characters, and UPDATE would write
+    // those back over the original bytes.
+    if (!wasUtf8) throw korvale::StoreError("A column of the record holds bytes that are not UTF-8 text");
+    return shown;
+}
 
 QString text(const QWidget* screen, const char* name) {
     QWidget* w = field(screen, name);
@@ -65,9 +94,10 @@ korvale::ClientRecord fromFields(const QWidget* screen) {
 void showCurrentRow(QWidget* screen, korvale::Recordset& rows, const char* categoryField) {
     for (const auto& [column, name] : kTextColumns) {
         if (column == Column::remarks) {
-            setText(screen, categoryField, fromStore(rows.Field(korvale::columnName(Column::CATEGORY))));
+            setText(screen, categoryField,
+                    fromStoreExactly(rows.Field(korvale::columnName(Column::CATEGORY))));
         }
-        setText(screen, name, fromStore(rows.Field(korvale::columnName(column))));
+        setText(screen, name, fromStoreExactly(rows.Field(korvale::columnName(column))));
     }
 }
 
@@ -86,7 +116,8 @@ void lookUp(korvale::ClientStore& store, QWidget* screen, const char* noRecordMe
 }
 
 void refreshLookUpScreen(QWidget* screen) {
-    clear(screen, {"Text1", "Text2", "Text3", "Text4", "Text5", "Text6", "Text7", "Text8", "Text9", "Text10"});
+    clear(screen,
+          {"Text1", "Text2", "Text3", "Text4", "Text5", "Text6", "Text7", "Text8", "Text9", "Text10"});
     screen->repaint();
     MessageBoxes::show(screen, QStringLiteral("FORM IS REFRESH"));
 }

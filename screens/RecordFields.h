@@ -40,5 +40,7 @@ void refreshLookUpScreen(QWidget* screen);
 
 std::string toStore(const QString& text);
 QString fromStore(const std::string& text);
+// As fromStore, but fails on bytes that are not UTF-8 instead of replacing them.
+QString fromStoreExactly(const std::string& text);
 
 }  // namespace RecordFields

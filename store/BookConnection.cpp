@@ -95,6 +95,20 @@ std::shared_ptr<BookConnection> BookConnection::open(const std::filesystem::path
             case SQLITE_CORRUPT:
                 throw StoreError("The book " + file.string() + " is damaged: " + engineReason(e),
                                  engineCode(e));
+            case SQLITE_CANTOPEN: {
+                // A WAL book can only be read once the engine has created its -wal and -shm beside
+                // it: when the directory refuses them, say so rather than "unable to open".
+                const auto dir = file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
+                if (::access(dir.c_str(), W_OK | X_OK) != 0) {
+                    const std::string why = std::strerror(errno);
+                    throw StoreError(cannotOpen(file, "its directory " + dir.string() +
+                                                          " does not let this program create the book's "
+                                                          "journal files beside it: " +
+                                                          why + " (" + engineReason(e) + ")"),
+                                     engineCode(e));
+                }
+                throw book->failure("Cannot read the book " + file.string(), e);
+            }
             default:
                 throw book->failure("Cannot read the book " + file.string(), e);
         }
@@ -112,6 +126,17 @@ std::shared_ptr<BookConnection> BookConnection::open(const std::filesystem::path
         throw book->failure("Cannot prepare the book " + file.string() + " for durable writes", e);
     }
     return book;
+}
+
+void BookConnection::requireStillThere() {
+    // The connection would go on writing into the file it opened even after that file lost its name,
+    // and whatever it wrote would vanish with the program.
+    int moved = 0;
+    if (sqlite3_file_control(db_.getHandle(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved) {
+        throw StoreError(
+            "The book " + path_.string() + " was deleted or moved while it was open: nothing was written",
+            SQLITE_READONLY_DBMOVED);
+    }
 }
 
 StoreError BookConnection::failure(std::string_view what, const SQLite::Exception& e) const {

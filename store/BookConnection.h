@@ -25,6 +25,9 @@ public:
     const std::filesystem::path& path() const { return path_; }
     SQLite::Database& db() { return db_; }
 
+    // Fails, before any write, when the opened file no longer has the book's name: deleted or moved.
+    void requireStillThere();
+
     // The StoreError for an engine failure while doing `what` ("Cannot store the new record"): a lock
     // held by someone else reads as a busy book, anything else keeps the engine's own reason and code.
     StoreError failure(std::string_view what, const SQLite::Exception& e) const;

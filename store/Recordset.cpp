@@ -183,6 +183,7 @@ struct Recordset::Cursor {
     }
 
     void insertBuffer() {
+        book->requireStillThere();
         SQLite::Statement& insert = prepared(inserter, kInsert);
         try {
             ResetOnExit reset(insert);
@@ -196,6 +197,7 @@ struct Recordset::Cursor {
     }
 
     void changeRow() {
+        book->requireStillThere();
         SQLite::Statement& change = prepared(changer, kChange);
         int changed = 0;
         try {
@@ -351,6 +353,7 @@ void Recordset::Delete() {
     Cursor& c = cursor();
     c.requireRow();
     c.pending = Cursor::Pending::None;
+    c.book->requireStillThere();
     SQLite::Statement& remove = c.prepared(c.remover, kRemove);
     int removed = 0;
     try {
