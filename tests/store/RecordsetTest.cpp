@@ -28,6 +28,13 @@ std::vector<Row> taggedRows(const QStringList& names) {
     return rows;
 }
 
+// A fresh book in DIR holding the tagged rows named.
+std::filesystem::path bookOf(const QTemporaryDir& dir, const QStringList& names) {
+    const auto book = createBook(pathOf(dir));
+    insertRows(book, taggedRows(names));
+    return book;
+}
+
 QString address(int place) {
     return QStringLiteral("r%1 address").arg(place);
 }
@@ -40,6 +47,15 @@ Recordset openSet(const std::filesystem::path& book, const RecordSource& source)
 
 RecordSource sourceOf(bool byName, const QByteArray& name) {
     return byName ? RecordSource::byName(bytes(name)) : RecordSource::wholeTable();
+}
+
+// The record set a row of walksInStoredOrder_data asks for, over a fresh book in DIR that holds the
+// row's stored names.
+Recordset openWalkedSet(const QTemporaryDir& dir) {
+    QFETCH(QStringList, stored);
+    QFETCH(bool, byName);
+    QFETCH(QByteArray, name);
+    return openSet(bookOf(dir, stored), sourceOf(byName, name));
 }
 
 // The addresses from the current row to the end, leaving the set past its end.
@@ -132,17 +148,11 @@ void RecordsetTest::walksInStoredOrder_data() {
 }
 
 void RecordsetTest::walksInStoredOrder() {
-    QFETCH(QStringList, stored);
-    QFETCH(bool, byName);
-    QFETCH(QByteArray, name);
     QFETCH(QStringList, expected);
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const auto book = createBook(pathOf(dir));
-    insertRows(book, taggedRows(stored));
-
-    Recordset rows = openSet(book, sourceOf(byName, name));
+    Recordset rows = openWalkedSet(dir);
     QCOMPARE(rows.Eof(), expected.isEmpty());
     QCOMPARE(rows.RecordCount(), expected.isEmpty() ? 0 : 1);
 
@@ -167,17 +177,11 @@ void RecordsetTest::moveFirstReturnsToTheFirstRow_data() {
 }
 
 void RecordsetTest::moveFirstReturnsToTheFirstRow() {
-    QFETCH(QStringList, stored);
-    QFETCH(bool, byName);
-    QFETCH(QByteArray, name);
     QFETCH(QStringList, expected);
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const auto book = createBook(pathOf(dir));
-    insertRows(book, taggedRows(stored));
-
-    Recordset rows = openSet(book, sourceOf(byName, name));
+    Recordset rows = openWalkedSet(dir);
     walkAddresses(rows);
 
     const auto failure = failureOf([&] { rows.MoveFirst(); });
@@ -222,8 +226,7 @@ void RecordsetTest::cursorFollowsTheBook() {
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const auto book = createBook(pathOf(dir));
-    insertRows(book, taggedRows(storedAtOpen));
+    const auto book = bookOf(dir, storedAtOpen);
 
     Recordset rows = openSet(book, RecordSource::wholeTable());
     for (int i = 0; i < movesBefore; ++i) {
@@ -319,8 +322,7 @@ void RecordsetTest::fieldAnyLetterCase() {
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const auto book = createBook(pathOf(dir));
-    insertRows(book, taggedRows({"ann"}));
+    const auto book = bookOf(dir, {"ann"});
 
     Recordset rows = openSet(book, RecordSource::byName("ann"));
     QCOMPARE(q(rows.Field(bytes(column))), expected);
@@ -345,8 +347,7 @@ void RecordsetTest::unknownColumn() {
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const auto book = createBook(pathOf(dir));
-    insertRows(book, taggedRows({"ann"}));
+    const auto book = bookOf(dir, {"ann"});
     Recordset rows = openSet(book, RecordSource::wholeTable());
 
     const auto readFailure = failureOf([&] { rows.Field(bytes(column)); });
@@ -409,8 +410,7 @@ void RecordsetTest::updateWithoutBegin() {
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const auto book = createBook(pathOf(dir));
-    insertRows(book, taggedRows({"ann", "bob"}));
+    const auto book = bookOf(dir, {"ann", "bob"});
     Recordset rows = openSet(book, RecordSource::wholeTable());
 
     switch (scenario) {
@@ -487,8 +487,7 @@ void RecordsetTest::addNewStoresAndStaysPut() {
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const auto book = createBook(pathOf(dir));
-    insertRows(book, taggedRows({"ann", "bob", "cy"}));
+    const auto book = bookOf(dir, {"ann", "bob", "cy"});
     Recordset rows = openSet(book, RecordSource::wholeTable());
     rows.MoveNext();
 
@@ -561,8 +560,7 @@ void RecordsetTest::editChangesOnlyTheCurrentRow() {
 void RecordsetTest::renamedRowKeepsTheCursorsPlace() {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const auto book = createBook(pathOf(dir));
-    insertRows(book, taggedRows({"ann", "bob", "ann"}));
+    const auto book = bookOf(dir, {"ann", "bob", "ann"});
     Recordset rows = openSet(book, RecordSource::byName("ann"));
 
     rows.Edit();
@@ -717,8 +715,7 @@ void RecordsetTest::editedRowDeletedMeanwhile() {
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const auto book = createBook(pathOf(dir));
-    insertRows(book, taggedRows({"ann", "bob"}));
+    const auto book = bookOf(dir, {"ann", "bob"});
     Recordset rows = openSet(book, RecordSource::byName("ann"));
     rows.Edit();
     rows.SetField("address", "moved");
@@ -768,8 +765,7 @@ void RecordsetTest::busyBook() {
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const auto book = createBook(pathOf(dir));
-    insertRows(book, taggedRows({"ann", "bob"}));
+    const auto book = bookOf(dir, {"ann", "bob"});
     const ShortBusyTimeout shortWait;
     Recordset rows = openSet(book, RecordSource::wholeTable());
     const auto before = readAllRows(book);
@@ -831,8 +827,7 @@ void RecordsetTest::noReadTransactionHeld() {
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const auto book = createBook(pathOf(dir));
-    insertRows(book, taggedRows({"ann", "bob", "cy"}));
+    const auto book = bookOf(dir, {"ann", "bob", "cy"});
 
     Database database = DbEngine::instance().OpenDatabase(book);
     Recordset rows = database.OpenRecordset(RecordSource::wholeTable());
