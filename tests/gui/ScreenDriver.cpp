@@ -176,6 +176,18 @@ QString face(const QString& title, const QString& text, const QString& buttons, 
     return QStringLiteral("%1 | %2 | %3 | %4").arg(title, text, buttons, icon);
 }
 
+QString noRecord() {
+    return face(QStringLiteral("KORVALE"), QStringLiteral("there is no record related to this name"));
+}
+
+QString noCurrentRow() {
+    return face(QStringLiteral("KORVALE"), QStringLiteral("*No current record*"));
+}
+
+QString dateMessage() {
+    return face(QStringLiteral("KORVALE"), QStringLiteral("A VALID DATE MUST BE GIVEN (EX. '23/07/87')"));
+}
+
 QString faceOf(const BoxRequest& request) {
     const QString buttons =
         request.buttons == BoxButtons::YesNo ? QStringLiteral("Yes, No") : QStringLiteral("OK");
@@ -254,4 +266,22 @@ QStringList bookRows(const AppUnderTest& app) {
 QString sampleRow(const QString& name, const QString& tag, const QString& dob) {
     return QStringLiteral("%1|%2 street|%2@mail|%3|%2 home|%2 work|%2 cell|%2 remarks|FRIEND")
         .arg(name, tag, dob);
+}
+
+QString ann(const QString& tag) {
+    return sampleRow(QStringLiteral("ann lee"), tag);
+}
+
+QString bob(const QString& tag) {
+    return sampleRow(QStringLiteral("bob"), tag);
+}
+
+QStringList shownAs(const QString& row) {
+    return row.split(QLatin1Char('|'));
+}
+
+QStringList categories(const QComboBox* box) {
+    QStringList out;
+    for (int i = 0; i < box->count(); ++i) out << box->itemText(i);
+    return out;
 }

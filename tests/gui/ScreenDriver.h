@@ -70,6 +70,12 @@ QStringList facesOf(const BoxAnswers& boxes);
 // The face a box of the given kind shows.
 QString face(const QString& title, const QString& text, const QString& buttons = QStringLiteral("OK"),
              const QString& icon = QStringLiteral("no icon"));
+// Boxes more than one screen shows. The look-up of the search and deletion screens finding no row:
+QString noRecord();
+// The default error report, which names the cause in the engine's words:
+QString noCurrentRow();
+// The date check refusing what the date field holds:
+QString dateMessage();
 // Expected faces may use "*" in place of a text that names a cause in the engine's words. Returns the
 // actual faces with each such match replaced by the expected pattern, so QCOMPARE shows any difference.
 QStringList matchedFaces(const QStringList& actual, const QStringList& expected);
@@ -99,3 +105,10 @@ void storeRows(const AppUnderTest& app, const QStringList& rows);
 QStringList bookRows(const AppUnderTest& app);
 // A row in that form whose columns are told apart by the tag: "<name>|<tag> street|<tag>@mail|...".
 QString sampleRow(const QString& name, const QString& tag, const QString& dob = QStringLiteral("23-07-1987"));
+// Sample rows in that form, of the names "ann lee" and "bob".
+QString ann(const QString& tag = QStringLiteral("a"));
+QString bob(const QString& tag = QStringLiteral("b"));
+// A stored row as a screen's nine fields or boxes show it, in column order.
+QStringList shownAs(const QString& row);
+// The entries a category box lists, in order.
+QStringList categories(const QComboBox* box);

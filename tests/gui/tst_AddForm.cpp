@@ -19,12 +19,6 @@ QString addMore() {
     return face("KORVALE", "do you want to add more record", "Yes, No", "question");
 }
 
-QStringList categories(const QComboBox* box) {
-    QStringList out;
-    for (int i = 0; i < box->count(); ++i) out << box->itemText(i);
-    return out;
-}
-
 // The operator types a whole record, moving through the fields so that no check objects: the date
 // before the telephones, the category before the remarks.
 void typeRecord(ScreenDriver& s) {

@@ -22,23 +22,6 @@ QString deleted() {
 QString refreshed() {
     return face("KORVALE", "FORM IS REFRESH");
 }
-QString noRecord() {
-    return face("KORVALE", "there is no record related to this name");
-}
-// The default error report names the cause in the engine's words.
-QString noCurrentRow() {
-    return face("KORVALE", "*No current record*");
-}
-
-QString ann(const QString& tag = "a") {
-    return sampleRow("ann lee", tag);
-}
-QString bob(const QString& tag = "b") {
-    return sampleRow("bob", tag);
-}
-QStringList shownAs(const QString& row) {
-    return row.split('|');
-}
 
 // Runs the operator's steps: a button by its name, or "name:<text>" to type a name into the look-up
 // field after wiping it.

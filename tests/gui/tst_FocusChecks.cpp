@@ -16,13 +16,9 @@ const QString kAddress = QStringLiteral("customer address cannot be left empty")
 const QString kCustomerDob = QStringLiteral("customer date of birth cannot be left empty");
 const QString kDob = QStringLiteral("date of birth cannot be left empty");
 const QString kCategory = QStringLiteral("category cannot be left empty");
-const QString kDate = QStringLiteral("A VALID DATE MUST BE GIVEN (EX. '23/07/87')");
 
 QString check(const QString& message) {
     return face(kTitle, message);
-}
-QString dateMessage() {
-    return face(QStringLiteral("KORVALE"), kDate);
 }
 
 // Every field of the addition or updation screen holding a value no check objects to.

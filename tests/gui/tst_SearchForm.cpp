@@ -9,15 +9,6 @@ namespace {
 const QStringList kBoxes{"Text1", "Text2", "Text3", "Text4", "Text5", "Text6", "Text7", "Text8", "Text9"};
 const QStringList kAllBoxes = kBoxes + QStringList{"Text10"};
 
-QString noRecord() {
-    return face("KORVALE", "there is no record related to this name");
-}
-
-// A stored row as the nine display boxes show it: the category in Text9, the remarks in Text8.
-QStringList shownAs(const QString& row) {
-    return row.split('|');
-}
-
 }  // namespace
 
 // The search screen: the name at load, the look-up, REFRESH.

@@ -17,31 +17,9 @@ QString confirm() {
 QString updated() {
     return face("On-Line Korvale", "Record has been updated", "OK", "information");
 }
-QString noRecord() {
+// This screen's own look-up finding no row: unlike the search screen's, its box begins with a capital.
+QString notFound() {
     return face("KORVALE", "There is no record related to this name");
-}
-QString noCurrentRow() {
-    return face("KORVALE", "*No current record*");
-}
-QString dateMessage() {
-    return face("KORVALE", "A VALID DATE MUST BE GIVEN (EX. '23/07/87')");
-}
-
-QString ann(const QString& tag = "a") {
-    return sampleRow("ann lee", tag);
-}
-QString bob(const QString& tag = "b") {
-    return sampleRow("bob", tag);
-}
-// A stored row as the fields show it: Text1 to Text8 in column order, then the category box.
-QStringList shownAs(const QString& row) {
-    return row.split('|');
-}
-
-QStringList categories(const QComboBox* box) {
-    QStringList out;
-    for (int i = 0; i < box->count(); ++i) out << box->itemText(i);
-    return out;
 }
 
 // The operator's steps: a button by its name, "name:<text>" typed into the look-up field, or
@@ -128,20 +106,20 @@ void tst_UpdateForm::scenarios_data() {
         << QStringList{bob(), annMate} << shownAs(annMate) << "ann lee";
     QTest::newRow("OK for a name no row has: every field keeps its text")
         << QStringList{ann(), bob()} << QStringList{"name:Ann Lee", "OK", "name:Cy", "OK"} << QList<int>{}
-        << QStringList{noRecord()} << QStringList{ann(), bob()} << shownAs(ann()) << "cy";
+        << QStringList{notFound()} << QStringList{ann(), bob()} << shownAs(ann()) << "cy";
     QTest::newRow("OK with the look-up field empty")
-        << QStringList{ann()} << QStringList{"OK"} << QList<int>{} << QStringList{noRecord()}
+        << QStringList{ann()} << QStringList{"OK"} << QList<int>{} << QStringList{notFound()}
         << QStringList{ann()} << kEmpty << "";
     QTest::newRow("OK on a null work phone: the fields before it show the row")
         << QStringList{bob(), "ann lee|n street|n@mail|01-01-1990|n home|<null>|n cell|n remarks|CLIENT"}
-        << QStringList{"name:Bob", "OK", "name:Ann Lee", "OK"} << QList<int>{} << QStringList{noRecord()}
+        << QStringList{"name:Bob", "OK", "name:Ann Lee", "OK"} << QList<int>{} << QStringList{notFound()}
         << QStringList{bob(), "ann lee|n street|n@mail|01-01-1990|n home|<null>|n cell|n remarks|CLIENT"}
         << QStringList{"ann lee", "n street", "n@mail",    "01-01-1990", "n home",
                        "b work",  "b cell",   "b remarks", "FRIEND"}
         << "ann lee";
     QTest::newRow("OK on a null remarks: the category came before it")
         << QStringList{bob(), "ann lee|n street|n@mail|01-01-1990|n home|n work|n cell|<null>|CLIENT"}
-        << QStringList{"name:Bob", "OK", "name:Ann Lee", "OK"} << QList<int>{} << QStringList{noRecord()}
+        << QStringList{"name:Bob", "OK", "name:Ann Lee", "OK"} << QList<int>{} << QStringList{notFound()}
         << QStringList{bob(), "ann lee|n street|n@mail|01-01-1990|n home|n work|n cell|<null>|CLIENT"}
         << QStringList{"ann lee", "n street", "n@mail",    "01-01-1990", "n home",
                        "n work",  "n cell",   "b remarks", "CLIENT"}
