@@ -188,14 +188,7 @@ void ClientStoreTest::walkNames() {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const auto book = createBook(pathOf(dir));
-    std::vector<Row> rows;
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        rows.push_back(rowOf(sampleRecord(names[i].toStdString(), "r")));
-        if (i == nullAt) {
-            rows.back()[static_cast<std::size_t>(Column::Name)].reset();
-        }
-    }
-    insertRows(book, rows);
+    insertRows(book, rowsNamed(names, nullAt));
 
     ClientStore store;
     store.open(pathOf(dir), RecordSource::wholeTable());

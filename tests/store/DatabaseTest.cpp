@@ -245,14 +245,7 @@ void DatabaseTest::lastStoredName() {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const auto book = createBook(pathOf(dir));
-    std::vector<Row> rows;
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        rows.push_back(rowOf(sampleRecord(names[i].toStdString(), "r")));
-        if (i == nullAt) {
-            rows.back()[static_cast<std::size_t>(Column::Name)].reset();
-        }
-    }
-    insertRows(book, rows);
+    insertRows(book, rowsNamed(names, nullAt));
     if (deleteLast) {
         execSql(book, "DELETE FROM CLIENT_RECORDS WHERE rowid = (SELECT max(rowid) FROM CLIENT_RECORDS)");
     }

@@ -90,6 +90,17 @@ Row rowOf(const ClientRecord& record) {
     return row;
 }
 
+std::vector<Row> rowsNamed(const QStringList& names, qsizetype nullAt) {
+    std::vector<Row> rows;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        rows.push_back(rowOf(sampleRecord(names[i].toStdString(), "r")));
+        if (i == nullAt) {
+            rows.back()[static_cast<std::size_t>(Column::Name)].reset();
+        }
+    }
+    return rows;
+}
+
 ShortBusyTimeout::ShortBusyTimeout(std::chrono::milliseconds wait)
     : previous_(DbEngine::instance().busyTimeout()) {
     DbEngine::instance().setBusyTimeout(wait);

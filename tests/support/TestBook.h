@@ -37,6 +37,8 @@ void execSql(const std::filesystem::path& book, const char* sql);
 // A record whose columns are told apart by the tag ("<tag> address", "<tag>@mail", ...), dob as typed.
 ClientRecord sampleRecord(const std::string& name, const std::string& tag);
 Row rowOf(const ClientRecord& record);
+// Sample rows of the names given, all tagged "r"; the row at nullAt, if there is one, has a NULL Name.
+std::vector<Row> rowsNamed(const QStringList& names, qsizetype nullAt = -1);
 
 // Readable forms for QCOMPARE: one text per row, columns joined by '|', NULL shown as "<null>".
 QString describe(const Row& row);
