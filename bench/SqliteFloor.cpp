@@ -5,25 +5,11 @@
 
 #include <sqlite3.h>
 
+#include "Statements.h"
+
 namespace bench {
 
 namespace {
-
-constexpr const char* kFirstOfTable =
-    "SELECT rowid, Name, address, email_id, dob, H_PHONE, W_PHONE, cell_no, remarks, CATEGORY "
-    "FROM CLIENT_RECORDS ORDER BY rowid LIMIT 1";
-constexpr const char* kFirstOfName =
-    "SELECT rowid, Name, address, email_id, dob, H_PHONE, W_PHONE, cell_no, remarks, CATEGORY "
-    "FROM CLIENT_RECORDS WHERE Name = ?1 ORDER BY rowid LIMIT 1";
-constexpr const char* kAnyNullName = "SELECT 1 FROM CLIENT_RECORDS WHERE Name IS NULL LIMIT 1";
-constexpr const char* kLastName = "SELECT Name FROM CLIENT_RECORDS ORDER BY rowid DESC LIMIT 1";
-constexpr const char* kInsert =
-    "INSERT INTO CLIENT_RECORDS (Name, address, email_id, dob, H_PHONE, W_PHONE, cell_no, remarks, CATEGORY) "
-    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)";
-constexpr const char* kChange =
-    "UPDATE CLIENT_RECORDS SET Name = ?1, address = ?2, email_id = ?3, dob = ?4, H_PHONE = ?5, W_PHONE = ?6, "
-    "cell_no = ?7, remarks = ?8, CATEGORY = ?9 WHERE rowid = ?10";
-constexpr const char* kRemove = "DELETE FROM CLIENT_RECORDS WHERE rowid = ?10";
 
 [[noreturn]] void fail(sqlite3* db, const char* what) {
     throw std::runtime_error(std::string("SQLite floor: ") + what + ": " + sqlite3_errmsg(db));
@@ -79,7 +65,7 @@ korvale::ClientRecord readRecord(const Statement& row) {
 
 std::optional<std::int64_t> firstRowidOf(FloorConnection& db, const std::string& name) {
     // The screens look the row up with all its columns before they change or delete it.
-    Statement find(db.get(), kFirstOfName);
+    Statement find(db.get(), korvale::sql::kFirstOfName);
     find.bind(1, name);
     if (!find.step()) return std::nullopt;
     readRecord(find);
@@ -108,7 +94,7 @@ FloorConnection::~FloorConnection() {
 
 std::unique_ptr<FloorConnection> floorOpenOnFirstRow(const std::filesystem::path& file) {
     auto db = std::make_unique<FloorConnection>(file);
-    Statement first(db->get(), kFirstOfTable);
+    Statement first(db->get(), korvale::sql::kFirstOfTable);
     if (first.step()) readRecord(first);
     return db;
 }
@@ -116,22 +102,22 @@ std::unique_ptr<FloorConnection> floorOpenOnFirstRow(const std::filesystem::path
 std::unique_ptr<FloorConnection> floorOpenAndFindLastName(const std::filesystem::path& file,
                                                           std::optional<std::string>& lastName) {
     auto db = std::make_unique<FloorConnection>(file);
-    Statement anyNull(db->get(), kAnyNullName);
+    Statement anyNull(db->get(), korvale::sql::kAnyNullName);
     if (anyNull.step()) throw std::runtime_error("SQLite floor: a row has no Name");
-    Statement last(db->get(), kLastName);
+    Statement last(db->get(), korvale::sql::kLastName);
     lastName = last.step() ? std::optional<std::string>(last.text(0)) : std::nullopt;
     return db;
 }
 
 std::optional<korvale::ClientRecord> floorLookUp(FloorConnection& db, const std::string& name) {
-    Statement find(db.get(), kFirstOfName);
+    Statement find(db.get(), korvale::sql::kFirstOfName);
     find.bind(1, name);
     if (!find.step()) return std::nullopt;
     return readRecord(find);
 }
 
 void floorAdd(FloorConnection& db, const korvale::ClientRecord& record) {
-    Statement insert(db.get(), kInsert);
+    Statement insert(db.get(), korvale::sql::kInsert);
     insert.bindRecord(record);
     insert.step();
 }
@@ -139,7 +125,7 @@ void floorAdd(FloorConnection& db, const korvale::ClientRecord& record) {
 bool floorChange(FloorConnection& db, const std::string& name, const korvale::ClientRecord& record) {
     const auto rowid = firstRowidOf(db, name);
     if (!rowid) return false;
-    Statement change(db.get(), kChange);
+    Statement change(db.get(), korvale::sql::kChange);
     change.bindRecord(record);
     change.bind(10, *rowid);
     change.step();
@@ -149,7 +135,7 @@ bool floorChange(FloorConnection& db, const std::string& name, const korvale::Cl
 bool floorDelete(FloorConnection& db, const std::string& name) {
     const auto rowid = firstRowidOf(db, name);
     if (!rowid) return false;
-    Statement remove(db.get(), kRemove);
+    Statement remove(db.get(), korvale::sql::kRemove);
     remove.bind(10, *rowid);
     remove.step();
     return sqlite3_changes(db.get()) == 1;

@@ -5,6 +5,7 @@
 
 #include "BookConnection.h"
 #include "ClientRecord.h"
+#include "Statements.h"
 #include "StoreError.h"
 
 namespace korvale {
@@ -29,8 +30,8 @@ std::optional<std::string> Database::lastStoredName() {
     std::optional<SQLite::Statement> nullName;
     std::optional<SQLite::Statement> lastName;
     try {
-        nullName.emplace(book.db(), "SELECT 1 FROM CLIENT_RECORDS WHERE Name IS NULL LIMIT 1");
-        lastName.emplace(book.db(), "SELECT Name FROM CLIENT_RECORDS ORDER BY rowid DESC LIMIT 1");
+        nullName.emplace(book.db(), sql::kAnyNullName);
+        lastName.emplace(book.db(), sql::kLastName);
     } catch (const SQLite::Exception& e) {
         throw book.tableFailure("Cannot read the table CLIENT_RECORDS of the book " + book.path().string(),
                                 e);

@@ -6,6 +6,7 @@
 #include <SQLiteCpp/Statement.h>
 
 #include "BookConnection.h"
+#include "Statements.h"
 #include "StoreError.h"
 
 namespace korvale {
@@ -14,8 +15,8 @@ namespace {
 
 using Values = std::array<std::optional<std::string>, kColumnCount>;
 
-// Every statement lists the nine columns in kColumnNames order, so a column's place in a result row
-// and in a parameter list follows from the Column enum.
+// Every statement of the record set (Statements.h) lists the nine columns in kColumnNames order, so a
+// column's place in a result row and in a parameter list follows from the Column enum.
 constexpr int kRowidResult = 0;
 int resultIndex(std::size_t column) {
     return 1 + static_cast<int>(column);
@@ -24,27 +25,6 @@ int paramIndex(std::size_t column) {
     return 1 + static_cast<int>(column);
 }
 constexpr int kRowidParam = static_cast<int>(kColumnCount) + 1;
-
-constexpr const char* kFirstOfTable =
-    "SELECT rowid, Name, address, email_id, dob, H_PHONE, W_PHONE, cell_no, remarks, CATEGORY "
-    "FROM CLIENT_RECORDS ORDER BY rowid LIMIT 1";
-constexpr const char* kNextOfTable =
-    "SELECT rowid, Name, address, email_id, dob, H_PHONE, W_PHONE, cell_no, remarks, CATEGORY "
-    "FROM CLIENT_RECORDS WHERE rowid > ?10 ORDER BY rowid LIMIT 1";
-// Both seek through the Name index, whose entries are ordered by Name and then rowid.
-constexpr const char* kFirstOfName =
-    "SELECT rowid, Name, address, email_id, dob, H_PHONE, W_PHONE, cell_no, remarks, CATEGORY "
-    "FROM CLIENT_RECORDS WHERE Name = ?1 ORDER BY rowid LIMIT 1";
-constexpr const char* kNextOfName =
-    "SELECT rowid, Name, address, email_id, dob, H_PHONE, W_PHONE, cell_no, remarks, CATEGORY "
-    "FROM CLIENT_RECORDS WHERE Name = ?1 AND rowid > ?10 ORDER BY rowid LIMIT 1";
-constexpr const char* kInsert =
-    "INSERT INTO CLIENT_RECORDS (Name, address, email_id, dob, H_PHONE, W_PHONE, cell_no, remarks, CATEGORY) "
-    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)";
-constexpr const char* kChange =
-    "UPDATE CLIENT_RECORDS SET Name = ?1, address = ?2, email_id = ?3, dob = ?4, H_PHONE = ?5, W_PHONE = ?6, "
-    "cell_no = ?7, remarks = ?8, CATEGORY = ?9 WHERE rowid = ?10";
-constexpr const char* kRemove = "DELETE FROM CLIENT_RECORDS WHERE rowid = ?10";
 
 constexpr const char* kPastEnd = "No current record: the record set stands past its last row";
 constexpr const char* kDeletedRow = "No current record: the current row has been deleted";
@@ -99,14 +79,14 @@ struct Recordset::Cursor {
         : book(std::move(connection)),
           byName(source.kind() == RecordSource::Kind::ByName),
           name(source.name()),
-          first(prepare(byName ? kFirstOfName : kFirstOfTable)) {
+          first(prepare(byName ? sql::kFirstOfName : sql::kFirstOfTable)) {
         if (byName) first.bind(paramIndex(static_cast<std::size_t>(Column::Name)), name);
     }
 
     // Prepared on the first MoveNext only: a look-up shows one row and never moves on.
     SQLite::Statement& nextStatement() {
         if (!next) {
-            next.emplace(prepare(byName ? kNextOfName : kNextOfTable));
+            next.emplace(prepare(byName ? sql::kNextOfName : sql::kNextOfTable));
             if (byName) next->bind(paramIndex(static_cast<std::size_t>(Column::Name)), name);
         }
         return *next;
@@ -184,7 +164,7 @@ struct Recordset::Cursor {
 
     void insertBuffer() {
         book->requireStillThere();
-        SQLite::Statement& insert = prepared(inserter, kInsert);
+        SQLite::Statement& insert = prepared(inserter, sql::kInsert);
         try {
             ResetOnExit reset(insert);
             bindValues(insert, buffer);
@@ -198,7 +178,7 @@ struct Recordset::Cursor {
 
     void changeRow() {
         book->requireStillThere();
-        SQLite::Statement& change = prepared(changer, kChange);
+        SQLite::Statement& change = prepared(changer, sql::kChange);
         int changed = 0;
         try {
             ResetOnExit reset(change);
@@ -354,7 +334,7 @@ void Recordset::Delete() {
     c.requireRow();
     c.pending = Cursor::Pending::None;
     c.book->requireStillThere();
-    SQLite::Statement& remove = c.prepared(c.remover, kRemove);
+    SQLite::Statement& remove = c.prepared(c.remover, sql::kRemove);
     int removed = 0;
     try {
         ResetOnExit reset(remove);
