@@ -9,6 +9,7 @@
 
 #include "BookSchema.h"
 #include "ClientStore.h"
+#include "Statements.h"
 #include "Timing.h"
 
 namespace bench {
@@ -118,9 +119,8 @@ private:
     sqlite3* db_ = nullptr;
 };
 
-constexpr const char* kInsert =
-    "INSERT INTO CLIENT_RECORDS (Name, address, email_id, dob, H_PHONE, W_PHONE, cell_no, remarks, CATEGORY) "
-    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)";
+// Books are filled with the statement the store itself adds rows with.
+using korvale::sql::kInsert;
 
 }  // namespace
 
