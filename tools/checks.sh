@@ -11,6 +11,9 @@ fuzz_seconds=${KORVALE_FUZZ_SECONDS:-60}
 logs="$root/build-asan/checks-logs"
 failed=0
 summary=()
+# What the closing line counts: the sanitizer build's tests and the fuzz targets.
+passed_count=0
+failed_count=0
 
 note() { summary+=("$1"); echo "== $1"; }
 
@@ -39,6 +42,8 @@ if cmake --preset asan >/dev/null && cmake --build --preset asan -j"$jobs"; then
   echo "Suites under the sanitizers:"
   suite_counts "$root/build-asan/Testing/Temporary/LastTest.log"
   note "sanitizers (asan+ubsan): $((total - bad)) tests passed, $bad failed, of $total"
+  passed_count=$((passed_count + total - bad))
+  failed_count=$((failed_count + bad))
   if ((asan_rc != 0 || bad != 0 || total == 0)); then failed=1; fi
 else
   note "sanitizers (asan+ubsan): the build failed"
@@ -57,9 +62,11 @@ if cmake --preset fuzz >/dev/null && cmake --build --preset fuzz -j"$jobs"; then
           "$work" "$root/fuzz/corpus/$target") >"$log" 2>&1; then
       runs=$(sed -nE 's/^Done ([0-9]+) runs in ([0-9]+) second.*/\1 runs in \2 s/p' "$log" | tail -1)
       note "fuzz_$target: ${runs:-no run count}, no failure"
+      passed_count=$((passed_count + 1))
     else
       tail -40 "$log"
       note "fuzz_$target: FAILED (log $log; the crashing input is in $fuzz_build)"
+      failed_count=$((failed_count + 1))
       failed=1
     fi
   done
@@ -72,7 +79,7 @@ echo
 echo "Checks after the test suite:"
 printf '  %s\n' "${summary[@]}"
 if ((failed)); then
-  echo "checks: FAILED"
+  echo "checks: $passed_count passed, $((failed_count > 0 ? failed_count : 1)) failed"
   exit 1
 fi
-echo "checks: all passed"
+echo "checks: $passed_count passed, 0 failed"
