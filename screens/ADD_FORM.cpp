@@ -2,9 +2,6 @@
 
 #include <cstring>
 
-#include <QLineEdit>
-#include <limits>
-
 #include "EntryChecks.h"
 #include "MessageBoxes.h"
 #include "RecordFields.h"
@@ -17,20 +14,18 @@ using korvale::rules::letterRule;
 ADD_FORM::ADD_FORM(ScreenManager& screens)
     : Screen(screens, ScreenId::ADD_FORM), ui_(std::make_unique<Ui::ADD_FORM>()) {
     ui_->setupUi(this);
-    // The category box's text part has no limit of its own either.
-    ui_->Combo1->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
-    // What is typed is stored as typed: no completion and no re-casing to a listed word.
-    ui_->Combo1->setCompleter(nullptr);
+    RecordFields::prepareCategoryBox(ui_->Combo1);
     EntryChecks::setKeyRule(this, {"Text1"}, letterRule);
     EntryChecks::setKeyRule(this, {"Text4", "Text5", "Text6", "Text7"}, digitRule);
     for (const auto& check : korvale::rules::addScreenChecks()) {
         // Entering the home telephone also checks that the date of birth reads as a date, whatever the
         // empty test found.
         const bool thenDate = std::strcmp(check.entered, "Text5") == 0;
-        focusMoves_.onGotFocus(findChild<QWidget*>(QString::fromLatin1(check.entered)), [this, &check, thenDate] {
-            EntryChecks::runRequiredCheck(this, check);
-            if (thenDate) EntryChecks::runDateCheck(this);
-        });
+        focusMoves_.onGotFocus(findChild<QWidget*>(QString::fromLatin1(check.entered)),
+                               [this, &check, thenDate] {
+                                   EntryChecks::runRequiredCheck(this, check);
+                                   if (thenDate) EntryChecks::runDateCheck(this);
+                               });
     }
     onClick(ui_->SUBMIT, &ADD_FORM::SUBMIT_Click);
     onClick(ui_->REFRESH, &ADD_FORM::REFRESH_Click);
@@ -41,25 +36,24 @@ ADD_FORM::ADD_FORM(ScreenManager& screens)
 ADD_FORM::~ADD_FORM() = default;
 
 void ADD_FORM::Form_Load() {
-    store_.open(screens().appDir(), korvale::RecordSource::wholeTable());
-    if (!store_.rows().Eof()) store_.rows().MoveFirst();
-    for (const char* category : {"CLIENT", "RELATIVE", "FRIEND"}) ui_->Combo1->addItem(QString::fromLatin1(category));
-    ui_->Combo1->setCurrentIndex(-1);
-    ui_->Combo1->setEditText(QString());
+    RecordFields::openOnFirstRow(store_, screens().appDir());
+    RecordFields::fillCategoryList(ui_->Combo1);
 }
 
 void ADD_FORM::SUBMIT_Click() {
-    const int sure = MessageBoxes::show(this, QStringLiteral("Are you sure that you want to be add this record"),
-                                        BoxButtons::YesNo, BoxIcon::Information, QStringLiteral("CONFIRMATION"));
+    const int sure =
+        MessageBoxes::show(this, QStringLiteral("Are you sure that you want to be add this record"),
+                           BoxButtons::YesNo, BoxIcon::Information, QStringLiteral("CONFIRMATION"));
     if (sure == MessageBoxes::kYes) {
         store_.addRow(RecordFields::fromFields(this));
         MessageBoxes::show(this, QStringLiteral("Record Is Saved"), BoxButtons::Ok, BoxIcon::Information,
                            QStringLiteral("INFORMATION"));
     }
-    const int more =
-        MessageBoxes::show(this, QStringLiteral("do you want to add more record"), BoxButtons::YesNo, BoxIcon::Question);
+    const int more = MessageBoxes::show(this, QStringLiteral("do you want to add more record"),
+                                        BoxButtons::YesNo, BoxIcon::Question);
     if (more == MessageBoxes::kYes) {
-        RecordFields::clear(this, {"Text1", "Text2", "Text3", "Text4", "Text5", "Text6", "Text7", "Text8", "Combo1"});
+        RecordFields::clear(
+            this, {"Text1", "Text2", "Text3", "Text4", "Text5", "Text6", "Text7", "Text8", "Combo1"});
     }
 }
 
@@ -68,4 +62,6 @@ void ADD_FORM::REFRESH_Click() {
     repaint();
 }
 
-void ADD_FORM::BACK_Click() { switchTo(ScreenId::MENU_FORM); }
+void ADD_FORM::BACK_Click() {
+    switchTo(ScreenId::MENU_FORM);
+}

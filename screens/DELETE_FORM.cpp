@@ -23,21 +23,30 @@ DELETE_FORM::DELETE_FORM(ScreenManager& screens)
 
 DELETE_FORM::~DELETE_FORM() = default;
 
-void DELETE_FORM::Form_Load() { RecordFields::openAndWalk(store_, screens().appDir(), this); }
+void DELETE_FORM::Form_Load() {
+    RecordFields::openAndWalk(store_, screens().appDir(), this);
+}
 
-void DELETE_FORM::OK_Click() { RecordFields::lookUp(store_, this, "there is no record related to this name"); }
+void DELETE_FORM::OK_Click() {
+    RecordFields::lookUp(store_, this, "Text9", "there is no record related to this name");
+}
 
 void DELETE_FORM::REMOVE_Click() {
     // The row removed is the first of the name in the look-up field now, whatever the boxes show.
     store_.lookUp(RecordFields::toStore(ui_->Text10->text()));
-    const int sure = MessageBoxes::show(this, QStringLiteral("Are You Sure To remove This Record"), BoxButtons::YesNo,
-                                        BoxIcon::Information, kTitle);
+    const int sure = MessageBoxes::show(this, QStringLiteral("Are You Sure To remove This Record"),
+                                        BoxButtons::YesNo, BoxIcon::Information, kTitle);
     MessageBoxes::show(this, QString::number(store_.rows().RecordCount()));
     if (sure != MessageBoxes::kYes) return;
     store_.rows().Delete();
-    MessageBoxes::show(this, QStringLiteral("Record has been deleted"), BoxButtons::Ok, BoxIcon::Information, kTitle);
+    MessageBoxes::show(this, QStringLiteral("Record has been deleted"), BoxButtons::Ok, BoxIcon::Information,
+                       kTitle);
 }
 
-void DELETE_FORM::REFRESH_Click() { RecordFields::refreshLookUpScreen(this); }
+void DELETE_FORM::REFRESH_Click() {
+    RecordFields::refreshLookUpScreen(this);
+}
 
-void DELETE_FORM::BACK_Click() { switchTo(ScreenId::MENU_FORM); }
+void DELETE_FORM::BACK_Click() {
+    switchTo(ScreenId::MENU_FORM);
+}

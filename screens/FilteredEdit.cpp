@@ -16,7 +16,8 @@ int FilteredEdit::characterCode(const QKeyEvent* event) {
     // Ctrl with a letter types a control code (Ctrl+V is 22). Some platforms hand over the plain
     // letter instead; the rules must see the same code everywhere.
     const auto mods = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    if (mods == Qt::ControlModifier && code < 0x80 && QChar::isLetter(code)) return static_cast<int>(code & 0x1f);
+    if (mods == Qt::ControlModifier && code < 0x80 && QChar::isLetter(code))
+        return static_cast<int>(code & 0x1f);
     return static_cast<int>(code);
 }
 
@@ -50,8 +51,8 @@ void FilteredEdit::keyPressEvent(QKeyEvent* event) {
     // A replaced character (a letter made small) goes in as typed text, so the field's maximum
     // length still holds.
     const char32_t k = static_cast<char32_t>(kept);
-    QKeyEvent replaced(event->type(), event->key(), event->modifiers() & ~Qt::ControlModifier, QString::fromUcs4(&k, 1),
-                       event->isAutoRepeat(), event->count());
+    QKeyEvent replaced(event->type(), event->key(), event->modifiers() & ~Qt::ControlModifier,
+                       QString::fromUcs4(&k, 1), event->isAutoRepeat(), event->count());
     QLineEdit::keyPressEvent(&replaced);
     event->setAccepted(replaced.isAccepted());
 }

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QStringDecoder>
 #include <array>
+#include <limits>
 #include <utility>
 
 #include "MessageBoxes.h"
@@ -101,15 +102,32 @@ void showCurrentRow(QWidget* screen, korvale::Recordset& rows, const char* categ
     }
 }
 
+void prepareCategoryBox(QComboBox* box) {
+    box->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
+    box->setCompleter(nullptr);
+}
+
+void fillCategoryList(QComboBox* box) {
+    for (const char* category : {"CLIENT", "RELATIVE", "FRIEND"}) box->addItem(QString::fromLatin1(category));
+    box->setCurrentIndex(-1);
+    box->setEditText(QString());
+}
+
+void openOnFirstRow(korvale::ClientStore& store, const std::filesystem::path& appDir) {
+    store.open(appDir, korvale::RecordSource::wholeTable());
+    if (!store.rows().Eof()) store.rows().MoveFirst();
+}
+
 void openAndWalk(korvale::ClientStore& store, const std::filesystem::path& appDir, QWidget* screen) {
     store.open(appDir, korvale::RecordSource::wholeTable());
     if (const auto last = store.walkNames()) setText(screen, "Text10", fromStore(*last));
 }
 
-void lookUp(korvale::ClientStore& store, QWidget* screen, const char* noRecordMessage) {
+void lookUp(korvale::ClientStore& store, QWidget* screen, const char* categoryField,
+            const char* noRecordMessage) {
     try {
         store.lookUp(toStore(text(screen, "Text10")));
-        showCurrentRow(screen, store.rows(), "Text9");
+        showCurrentRow(screen, store.rows(), categoryField);
     } catch (const std::exception&) {
         MessageBoxes::show(screen, QString::fromLatin1(noRecordMessage));
     }

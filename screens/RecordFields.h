@@ -7,6 +7,7 @@
 #include "ClientRecord.h"
 #include "ClientStore.h"
 
+class QComboBox;
 class QWidget;
 
 // How the record screens move a record between their fields and their store. Every screen names its
@@ -27,13 +28,23 @@ korvale::ClientRecord fromFields(const QWidget* screen);
 // column that cannot be read stops the copy there: the fields copied so far keep their new text.
 void showCurrentRow(QWidget* screen, korvale::Recordset& rows, const char* categoryField);
 
+// The category box of the writing screens takes any text of any length, exactly as typed: no
+// completion, no re-casing to a listed word.
+void prepareCategoryBox(QComboBox* box);
+// Offers the three categories in their order, none chosen, the text empty.
+void fillCategoryList(QComboBox* box);
+
+// Opens the screen's store on the whole table standing on its first row, if it has one.
+void openOnFirstRow(korvale::ClientStore& store, const std::filesystem::path& appDir);
+
 // Opens the screen's store on the whole table and walks it: the look-up field ends up holding the
 // name of the table's last row, or keeps its text when the table is empty.
 void openAndWalk(korvale::ClientStore& store, const std::filesystem::path& appDir, QWidget* screen);
 
-// The look-up of the search and deletion screens: the first row of the name in Text10 into the fields,
-// or the "no record" message, whatever failed.
-void lookUp(korvale::ClientStore& store, QWidget* screen, const char* noRecordMessage);
+// The look-up by the name in Text10: the first row of that name into the fields (the category into
+// categoryField), or the screen's "no record" message, whatever failed.
+void lookUp(korvale::ClientStore& store, QWidget* screen, const char* categoryField,
+            const char* noRecordMessage);
 
 // The refresh of the search and deletion screens: every box empty, then the message.
 void refreshLookUpScreen(QWidget* screen);

@@ -17,12 +17,18 @@ SEARCH_FORM::SEARCH_FORM(ScreenManager& screens)
 
 SEARCH_FORM::~SEARCH_FORM() = default;
 
-void SEARCH_FORM::Form_Load() { RecordFields::openAndWalk(store_, screens().appDir(), this); }
-
-void SEARCH_FORM::SEARCH_Click() {
-    RecordFields::lookUp(store_, this, "there is no record related to this name");
+void SEARCH_FORM::Form_Load() {
+    RecordFields::openAndWalk(store_, screens().appDir(), this);
 }
 
-void SEARCH_FORM::REFRESH_Click() { RecordFields::refreshLookUpScreen(this); }
+void SEARCH_FORM::SEARCH_Click() {
+    RecordFields::lookUp(store_, this, "Text9", "there is no record related to this name");
+}
 
-void SEARCH_FORM::BACK_Click() { switchTo(ScreenId::MENU_FORM); }
+void SEARCH_FORM::REFRESH_Click() {
+    RecordFields::refreshLookUpScreen(this);
+}
+
+void SEARCH_FORM::BACK_Click() {
+    switchTo(ScreenId::MENU_FORM);
+}

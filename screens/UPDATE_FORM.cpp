@@ -1,8 +1,5 @@
 #include "UPDATE_FORM.h"
 
-#include <QLineEdit>
-#include <limits>
-
 #include "EntryChecks.h"
 #include "MessageBoxes.h"
 #include "RecordFields.h"
@@ -19,10 +16,7 @@ const QString kTitle = QStringLiteral("On-Line Korvale");
 UPDATE_FORM::UPDATE_FORM(ScreenManager& screens)
     : Screen(screens, ScreenId::UPDATE_FORM), ui_(std::make_unique<Ui::UPDATE_FORM>()) {
     ui_->setupUi(this);
-    // The category box's text part has no limit of its own either.
-    ui_->Combo1->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
-    // What is typed is stored as typed: no completion and no re-casing to a listed word.
-    ui_->Combo1->setCompleter(nullptr);
+    RecordFields::prepareCategoryBox(ui_->Combo1);
     EntryChecks::setKeyRule(this, {"Text10", "Text1"}, letterRule);
     EntryChecks::setKeyRule(this, {"Text4", "Text5", "Text6", "Text7"}, digitRule);
     for (const auto& check : korvale::rules::updateScreenChecks()) {
@@ -40,37 +34,35 @@ UPDATE_FORM::UPDATE_FORM(ScreenManager& screens)
 UPDATE_FORM::~UPDATE_FORM() = default;
 
 void UPDATE_FORM::Form_Load() {
-    store_.open(screens().appDir(), korvale::RecordSource::wholeTable());
-    if (!store_.rows().Eof()) store_.rows().MoveFirst();
-    for (const char* category : {"CLIENT", "RELATIVE", "FRIEND"}) ui_->Combo1->addItem(QString::fromLatin1(category));
-    ui_->Combo1->setCurrentIndex(-1);
-    ui_->Combo1->setEditText(QString());
+    RecordFields::openOnFirstRow(store_, screens().appDir());
+    RecordFields::fillCategoryList(ui_->Combo1);
 }
 
 void UPDATE_FORM::OK_Click() {
-    try {
-        store_.lookUp(RecordFields::toStore(ui_->Text10->text()));
-        RecordFields::showCurrentRow(this, store_.rows(), "Combo1");
-    } catch (const std::exception&) {
-        MessageBoxes::show(this, QStringLiteral("There is no record related to this name"));
-    }
+    RecordFields::lookUp(store_, this, "Combo1", "There is no record related to this name");
 }
 
 void UPDATE_FORM::UPDATE_Click() {
     // The row written is the one the look-up field names now, not necessarily the one on show.
     store_.lookUp(RecordFields::toStore(ui_->Text10->text()));
-    const int sure = MessageBoxes::show(this, QStringLiteral("Are You Sure To update This Record"), BoxButtons::YesNo,
-                                        BoxIcon::Information, kTitle);
+    const int sure = MessageBoxes::show(this, QStringLiteral("Are You Sure To update This Record"),
+                                        BoxButtons::YesNo, BoxIcon::Information, kTitle);
     if (sure != MessageBoxes::kYes) return;
     store_.changeCurrentRow(RecordFields::fromFields(this));
-    MessageBoxes::show(this, QStringLiteral("Record has been updated"), BoxButtons::Ok, BoxIcon::Information, kTitle);
+    MessageBoxes::show(this, QStringLiteral("Record has been updated"), BoxButtons::Ok, BoxIcon::Information,
+                       kTitle);
 }
 
 void UPDATE_FORM::REFERSH_Click() {
-    RecordFields::clear(this, {"Text1", "Text2", "Text3", "Text4", "Text5", "Text6", "Text7", "Text8", "Combo1"});
+    RecordFields::clear(this,
+                        {"Text1", "Text2", "Text3", "Text4", "Text5", "Text6", "Text7", "Text8", "Combo1"});
     repaint();
 }
 
-void UPDATE_FORM::BACK_Click() { switchTo(ScreenId::MENU_FORM); }
+void UPDATE_FORM::BACK_Click() {
+    switchTo(ScreenId::MENU_FORM);
+}
 
-void UPDATE_FORM::Text4_LostFocus() { EntryChecks::runDateCheck(this); }
+void UPDATE_FORM::Text4_LostFocus() {
+    EntryChecks::runDateCheck(this);
+}
