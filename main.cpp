@@ -1,6 +1,6 @@
 #include <QApplication>
 
-#include "KorvaleApplication.h"
+#include "app/KorvaleApplication.h"
 
 int main(int argc, char* argv[]) {
     QApplication qt(argc, argv);

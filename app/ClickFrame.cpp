@@ -1,4 +1,4 @@
-#include "ClickFrame.h"
+#include "app/ClickFrame.h"
 
 #include <QMouseEvent>
 

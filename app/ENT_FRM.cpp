@@ -1,6 +1,6 @@
-#include "ENT_FRM.h"
+#include "app/ENT_FRM.h"
 
-#include "ScreenManager.h"
+#include "app/ScreenManager.h"
 #include "ui_ENT_FRM.h"
 
 ENT_FRM::ENT_FRM(ScreenManager& screens) : Screen(screens, ScreenId::ENT_FRM), ui_(std::make_unique<Ui::ENT_FRM>()) {

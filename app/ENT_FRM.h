@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "Screen.h"
+#include "app/Screen.h"
 
 namespace Ui {
 class ENT_FRM;

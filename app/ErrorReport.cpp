@@ -1,8 +1,8 @@
-#include "ErrorReport.h"
+#include "app/ErrorReport.h"
 
 #include <QString>
 
-#include "MessageBoxes.h"
+#include "app/MessageBoxes.h"
 
 void reportFailure(QWidget* owner, const std::exception& failure) {
     MessageBoxes::show(owner, QString::fromUtf8(failure.what()), BoxButtons::Ok, BoxIcon::None,

@@ -1,4 +1,4 @@
-#include "GraphicalButton.h"
+#include "app/GraphicalButton.h"
 
 #include <QPainter>
 

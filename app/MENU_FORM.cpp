@@ -1,8 +1,8 @@
-#include "MENU_FORM.h"
+#include "app/MENU_FORM.h"
 
 #include <QAction>
 
-#include "ScreenManager.h"
+#include "app/ScreenManager.h"
 #include "ui_MENU_FORM.h"
 
 MENU_FORM::MENU_FORM(ScreenManager& screens)

@@ -1,10 +1,10 @@
-#include "Screen.h"
+#include "app/Screen.h"
 
 #include <QAbstractButton>
 #include <QCloseEvent>
 
-#include "ErrorReport.h"
-#include "ScreenManager.h"
+#include "app/ErrorReport.h"
+#include "app/ScreenManager.h"
 
 Screen::Screen(ScreenManager& screens, ScreenId id) : QWidget(nullptr), screens_(screens), id_(id) {}
 

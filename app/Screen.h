@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "ScreenId.h"
+#include "app/ScreenId.h"
 
 class QAbstractButton;
 class ScreenManager;

@@ -1,9 +1,9 @@
-#include "ScreenManager.h"
+#include "app/ScreenManager.h"
 
 #include <QApplication>
 #include <QTimer>
 
-#include "ErrorReport.h"
+#include "app/ErrorReport.h"
 
 ScreenManager::ScreenManager(std::filesystem::path appDir, QObject* parent)
     : QObject(parent), appDir_(std::move(appDir)) {}

@@ -6,8 +6,8 @@
 #include <functional>
 #include <map>
 
-#include "Screen.h"
-#include "ScreenId.h"
+#include "app/Screen.h"
+#include "app/ScreenId.h"
 
 // Loads, shows and unloads the screens, and ends the run when, once a handler has returned, no screen
 // is loaded any more.

@@ -1,12 +1,12 @@
-#include "frmSplash.h"
+#include "app/frmSplash.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
 
-#include "ScreenManager.h"
-#include "Version.h"
+#include "app/ScreenManager.h"
+#include "app/Version.h"
 #include "ui_frmSplash.h"
 
 namespace {

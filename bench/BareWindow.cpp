@@ -1,4 +1,4 @@
-#include "BareWindow.h"
+#include "bench/BareWindow.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "BookMaker.h"
+#include "bench/BookMaker.h"
 
 #include <algorithm>
 #include <array>
@@ -7,10 +7,10 @@
 
 #include <sqlite3.h>
 
-#include "BookSchema.h"
-#include "ClientStore.h"
-#include "Statements.h"
-#include "Timing.h"
+#include "store/BookSchema.h"
+#include "store/ClientStore.h"
+#include "store/Statements.h"
+#include "bench/Timing.h"
 
 namespace bench {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "ClientRecord.h"
+#include "store/ClientRecord.h"
 
 namespace bench {
 

@@ -1,4 +1,4 @@
-#include "BookShelf.h"
+#include "bench/BookShelf.h"
 
 #include <cerrno>
 #include <csignal>

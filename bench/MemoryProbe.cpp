@@ -1,4 +1,4 @@
-#include "MemoryProbe.h"
+#include "bench/MemoryProbe.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -7,12 +7,12 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "Fonts.h"
-#include "MessageBoxes.h"
-#include "RecordScreens.h"
-#include "ScreenManager.h"
-#include "Shown.h"
-#include "Spawn.h"
+#include "app/Fonts.h"
+#include "app/MessageBoxes.h"
+#include "app/ScreenList.h"
+#include "app/ScreenManager.h"
+#include "bench/Shown.h"
+#include "bench/Spawn.h"
 
 namespace bench {
 
@@ -43,16 +43,18 @@ int runMemoryProbe(const std::filesystem::path& bookDir, const std::string& name
     });
 
     ScreenManager screens(bookDir);
-    const auto order = recordScreens();
-    for (const RecordScreen& screen : order) screens.registerScreen(screen.id, screen.factory);
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        if (i > 0) {
-            screens.Unload(order[i - 1].id);
+    for (const ScreenEntry& screen : screenList()) screens.registerScreen(screen.id, screen.factory);
+    const ScreenEntry* previous = nullptr;
+    for (const ScreenEntry& screen : screenList()) {
+        if (!screen.recordScreen) continue;
+        if (previous) {
+            screens.Unload(previous->id);
             flushDeferredDeletes();
         }
-        screens.Load(order[i].id);
-        FirstPaint shown(screens.screen(order[i].id));
-        screens.Show(order[i].id);
+        previous = &screen;
+        screens.Load(screen.id);
+        FirstPaint shown(screens.screen(screen.id));
+        screens.Show(screen.id);
         if (!shown.wait()) {
             std::fprintf(stderr, "memory probe: a screen was never painted\n");
             return 1;

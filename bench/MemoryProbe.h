@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "BookMaker.h"
+#include "bench/BookMaker.h"
 
 namespace bench {
 

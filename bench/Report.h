@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "Timing.h"
+#include "bench/Timing.h"
 
 namespace bench {
 

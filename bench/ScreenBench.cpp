@@ -1,4 +1,4 @@
-#include "ScreenBench.h"
+#include "bench/ScreenBench.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -6,11 +6,11 @@
 #include <stdexcept>
 #include <string>
 
-#include "BareWindow.h"
-#include "RecordScreens.h"
-#include "ScreenManager.h"
-#include "Shown.h"
-#include "Timing.h"
+#include "bench/BareWindow.h"
+#include "app/ScreenList.h"
+#include "app/ScreenManager.h"
+#include "bench/Shown.h"
+#include "bench/Timing.h"
 
 namespace bench {
 
@@ -62,7 +62,8 @@ std::size_t controlCount(const WindowPlan& plan) {
 
 std::vector<Figure> benchScreens(const std::vector<Book>& books, std::size_t repetitions) {
     std::vector<Figure> figures;
-    for (const RecordScreen& screen : recordScreens()) {
+    for (const ScreenEntry& screen : screenList()) {
+        if (!screen.recordScreen) continue;
         // As the application object sets the screens up, with each book in place of the program's own.
         std::vector<std::unique_ptr<ScreenManager>> managers;
         std::vector<WindowPlan> plans;

@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <vector>
 
-#include "BookMaker.h"
-#include "Report.h"
+#include "bench/BookMaker.h"
+#include "bench/Report.h"
 
 namespace bench {
 

@@ -1,4 +1,4 @@
-#include "Shown.h"
+#include "bench/Shown.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,4 +1,4 @@
-#include "Spawn.h"
+#include "bench/Spawn.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,11 +1,11 @@
-#include "SqliteFloor.h"
+#include "bench/SqliteFloor.h"
 
 #include <cstdint>
 #include <stdexcept>
 
 #include <sqlite3.h>
 
-#include "Statements.h"
+#include "store/Statements.h"
 
 namespace bench {
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "ClientRecord.h"
+#include "store/ClientRecord.h"
 
 struct sqlite3;
 

@@ -1,10 +1,10 @@
-#include "StartupBench.h"
+#include "bench/StartupBench.h"
 
 #include <stdexcept>
 #include <string>
 
-#include "Spawn.h"
-#include "Timing.h"
+#include "bench/Spawn.h"
+#include "bench/Timing.h"
 
 namespace bench {
 

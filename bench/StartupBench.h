@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <filesystem>
 
-#include "Report.h"
+#include "bench/Report.h"
 
 namespace bench {
 

@@ -1,4 +1,4 @@
-#include "StoreBench.h"
+#include "bench/StoreBench.h"
 
 #include <array>
 #include <memory>
@@ -8,10 +8,10 @@
 
 #include <sqlite3.h>
 
-#include "ClientStore.h"
-#include "SqliteFloor.h"
-#include "StoreError.h"
-#include "Timing.h"
+#include "store/ClientStore.h"
+#include "bench/SqliteFloor.h"
+#include "store/StoreError.h"
+#include "bench/Timing.h"
 
 namespace bench {
 

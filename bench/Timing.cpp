@@ -1,4 +1,4 @@
-#include "Timing.h"
+#include "bench/Timing.h"
 
 #include <algorithm>
 

@@ -15,17 +15,17 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
-#include "BookMaker.h"
-#include "BookShelf.h"
-#include "ClientStore.h"
-#include "Fonts.h"
-#include "MemoryProbe.h"
-#include "Report.h"
-#include "ScreenBench.h"
-#include "SqliteFloor.h"
-#include "StartupBench.h"
-#include "StoreBench.h"
-#include "Timing.h"
+#include "bench/BookMaker.h"
+#include "bench/BookShelf.h"
+#include "store/ClientStore.h"
+#include "app/Fonts.h"
+#include "bench/MemoryProbe.h"
+#include "bench/Report.h"
+#include "bench/ScreenBench.h"
+#include "bench/SqliteFloor.h"
+#include "bench/StartupBench.h"
+#include "bench/StoreBench.h"
+#include "bench/Timing.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <optional>
 
-#include "DateCheck.h"
+#include "rules/DateCheck.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "KeyRules.h"
+#include "rules/KeyRules.h"
 
 namespace {
 

@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "BookSchema.h"
-#include "ClientStore.h"
-#include "StoreError.h"
+#include "store/BookSchema.h"
+#include "store/ClientStore.h"
+#include "store/StoreError.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "DateCheck.h"
+#include "rules/DateCheck.h"
 
 #include <QDate>
 #include <QRegularExpression>

@@ -1,4 +1,4 @@
-#include "KeyRules.h"
+#include "rules/KeyRules.h"
 
 #include <QChar>
 

@@ -1,4 +1,4 @@
-#include "RequiredChecks.h"
+#include "rules/RequiredChecks.h"
 
 #include <array>
 

@@ -1,11 +1,11 @@
-#include "ADD_FORM.h"
+#include "screens/ADD_FORM.h"
 
 #include <cstring>
 
-#include "EntryChecks.h"
-#include "MessageBoxes.h"
-#include "RecordFields.h"
-#include "ScreenManager.h"
+#include "screens/EntryChecks.h"
+#include "app/MessageBoxes.h"
+#include "screens/RecordFields.h"
+#include "app/ScreenManager.h"
 #include "ui_ADD_FORM.h"
 
 using korvale::rules::digitRule;

@@ -2,9 +2,9 @@
 
 #include <memory>
 
-#include "ClientStore.h"
-#include "FocusMoves.h"
-#include "Screen.h"
+#include "store/ClientStore.h"
+#include "screens/FocusMoves.h"
+#include "app/Screen.h"
 
 namespace Ui {
 class ADD_FORM;

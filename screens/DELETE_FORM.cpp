@@ -1,9 +1,9 @@
-#include "DELETE_FORM.h"
+#include "screens/DELETE_FORM.h"
 
-#include "EntryChecks.h"
-#include "MessageBoxes.h"
-#include "RecordFields.h"
-#include "ScreenManager.h"
+#include "screens/EntryChecks.h"
+#include "app/MessageBoxes.h"
+#include "screens/RecordFields.h"
+#include "app/ScreenManager.h"
 #include "ui_DELETE_FORM.h"
 
 namespace {

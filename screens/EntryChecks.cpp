@@ -1,11 +1,11 @@
-#include "EntryChecks.h"
+#include "screens/EntryChecks.h"
 
 #include <QWidget>
 
-#include "DateCheck.h"
-#include "FilteredEdit.h"
-#include "MessageBoxes.h"
-#include "RecordFields.h"
+#include "rules/DateCheck.h"
+#include "screens/FilteredEdit.h"
+#include "app/MessageBoxes.h"
+#include "screens/RecordFields.h"
 
 namespace EntryChecks {
 

@@ -2,8 +2,8 @@
 
 #include <initializer_list>
 
-#include "KeyRules.h"
-#include "RequiredChecks.h"
+#include "rules/KeyRules.h"
+#include "rules/RequiredChecks.h"
 
 class QWidget;
 

@@ -1,4 +1,4 @@
-#include "FilteredEdit.h"
+#include "screens/FilteredEdit.h"
 
 #include <QInputMethodEvent>
 #include <QKeyEvent>

@@ -2,7 +2,7 @@
 
 #include <QLineEdit>
 
-#include "KeyRules.h"
+#include "rules/KeyRules.h"
 
 // A text field whose typed characters pass a keystroke rule before the field sees them. Keys that
 // produce no character (arrows, Home, End, Delete, function keys, Shift) reach the field untouched;

@@ -1,4 +1,4 @@
-#include "FocusMoves.h"
+#include "screens/FocusMoves.h"
 
 #include <QApplication>
 #include <QFocusEvent>

@@ -1,4 +1,4 @@
-#include "RecordFields.h"
+#include "screens/RecordFields.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -7,8 +7,8 @@
 #include <limits>
 #include <utility>
 
-#include "MessageBoxes.h"
-#include "StoreError.h"
+#include "app/MessageBoxes.h"
+#include "store/StoreError.h"
 
 using korvale::Column;
 

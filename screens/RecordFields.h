@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <initializer_list>
 
-#include "ClientRecord.h"
-#include "ClientStore.h"
+#include "store/ClientRecord.h"
+#include "store/ClientStore.h"
 
 class QComboBox;
 class QWidget;

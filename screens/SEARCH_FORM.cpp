@@ -1,8 +1,8 @@
-#include "SEARCH_FORM.h"
+#include "screens/SEARCH_FORM.h"
 
-#include "EntryChecks.h"
-#include "RecordFields.h"
-#include "ScreenManager.h"
+#include "screens/EntryChecks.h"
+#include "screens/RecordFields.h"
+#include "app/ScreenManager.h"
 #include "ui_SEARCH_FORM.h"
 
 SEARCH_FORM::SEARCH_FORM(ScreenManager& screens)

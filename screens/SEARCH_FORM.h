@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "ClientStore.h"
-#include "Screen.h"
+#include "store/ClientStore.h"
+#include "app/Screen.h"
 
 namespace Ui {
 class SEARCH_FORM;

@@ -1,9 +1,9 @@
-#include "UPDATE_FORM.h"
+#include "screens/UPDATE_FORM.h"
 
-#include "EntryChecks.h"
-#include "MessageBoxes.h"
-#include "RecordFields.h"
-#include "ScreenManager.h"
+#include "screens/EntryChecks.h"
+#include "app/MessageBoxes.h"
+#include "screens/RecordFields.h"
+#include "app/ScreenManager.h"
 #include "ui_UPDATE_FORM.h"
 
 using korvale::rules::digitRule;

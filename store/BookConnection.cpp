@@ -1,4 +1,4 @@
-#include "BookConnection.h"
+#include "store/BookConnection.h"
 
 #include <array>
 #include <cerrno>
@@ -10,7 +10,7 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
-#include "ClientRecord.h"
+#include "store/ClientRecord.h"
 
 namespace korvale {
 

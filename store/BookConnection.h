@@ -9,7 +9,7 @@
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Exception.h>
 
-#include "StoreError.h"
+#include "store/StoreError.h"
 
 namespace korvale {
 

@@ -1,4 +1,4 @@
-#include "BookSchema.h"
+#include "store/BookSchema.h"
 
 #include <cerrno>
 #include <cstring>
@@ -14,8 +14,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "BookConnection.h"
-#include "StoreError.h"
+#include "store/BookConnection.h"
+#include "store/StoreError.h"
 
 namespace korvale {
 

@@ -1,4 +1,4 @@
-#include "ClientRecord.h"
+#include "store/ClientRecord.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "ClientStore.h"
+#include "store/ClientStore.h"
 
-#include "DbEngine.h"
+#include "store/DbEngine.h"
 
 namespace korvale {
 

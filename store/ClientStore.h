@@ -4,11 +4,11 @@
 #include <optional>
 #include <string>
 
-#include "ClientRecord.h"
-#include "Database.h"
-#include "RecordSource.h"
-#include "Recordset.h"
-#include "StoreError.h"
+#include "store/ClientRecord.h"
+#include "store/Database.h"
+#include "store/RecordSource.h"
+#include "store/Recordset.h"
+#include "store/StoreError.h"
 
 namespace korvale {
 

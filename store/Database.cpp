@@ -1,12 +1,12 @@
-#include "Database.h"
+#include "store/Database.h"
 
 #include <SQLiteCpp/Statement.h>
 #include <sqlite3.h>
 
-#include "BookConnection.h"
-#include "ClientRecord.h"
-#include "Statements.h"
-#include "StoreError.h"
+#include "store/BookConnection.h"
+#include "store/ClientRecord.h"
+#include "store/Statements.h"
+#include "store/StoreError.h"
 
 namespace korvale {
 

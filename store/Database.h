@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "RecordSource.h"
-#include "Recordset.h"
+#include "store/RecordSource.h"
+#include "store/Recordset.h"
 
 namespace korvale {
 

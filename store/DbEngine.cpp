@@ -1,4 +1,4 @@
-#include "DbEngine.h"
+#include "store/DbEngine.h"
 
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -8,7 +8,7 @@
 #include <atomic>
 #include <optional>
 
-#include "BookConnection.h"
+#include "store/BookConnection.h"
 
 namespace korvale {
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "Database.h"
+#include "store/Database.h"
 
 namespace korvale {
 

@@ -1,13 +1,13 @@
-#include "Recordset.h"
+#include "store/Recordset.h"
 
 #include <algorithm>
 #include <utility>
 
 #include <SQLiteCpp/Statement.h>
 
-#include "BookConnection.h"
-#include "Statements.h"
-#include "StoreError.h"
+#include "store/BookConnection.h"
+#include "store/Statements.h"
+#include "store/StoreError.h"
 
 namespace korvale {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "ClientRecord.h"
-#include "RecordSource.h"
+#include "store/ClientRecord.h"
+#include "store/RecordSource.h"
 
 namespace korvale {
 

@@ -31,8 +31,12 @@ if ((${#missing[@]})); then
 fi
 
 jobs=$(nproc)
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j"$jobs"
+# The test command builds as CI does, with every warning an error; a user's build never fails on one.
+preset=default
+[ "$mode" = test ] && preset=ci
+cd "$root"
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" -j"$jobs"
 
 # The program keeps its book beside itself.
 [ -e "$build/KORVALE.mdb" ] || "$build/korvale-db" init "$build"
@@ -42,7 +46,7 @@ case "$mode" in
     exec "$build/korvale"
     ;;
   test)
-    ctest --test-dir "$build" --output-on-failure -j"$jobs"
+    ctest --preset ci -j"$jobs"
     if [ -f "$root/tools/checks.sh" ]; then bash "$root/tools/checks.sh"; fi
     ;;
   bench)

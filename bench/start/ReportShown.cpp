@@ -1,4 +1,4 @@
-#include "ReportShown.h"
+#include "bench/start/ReportShown.h"
 
 #include <QEvent>
 #include <QObject>

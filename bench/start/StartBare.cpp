@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QWidget>
 
-#include "ReportShown.h"
+#include "bench/start/ReportShown.h"
 
 int main(int argc, char* argv[]) {
     QApplication qt(argc, argv);

@@ -2,9 +2,9 @@
 
 #include <QApplication>
 
-#include "KorvaleApplication.h"
-#include "ReportShown.h"
-#include "ScreenManager.h"
+#include "app/KorvaleApplication.h"
+#include "bench/start/ReportShown.h"
+#include "app/ScreenManager.h"
 
 int main(int argc, char* argv[]) {
     QApplication qt(argc, argv);

@@ -1,11 +1,11 @@
-#include "AppUnderTest.h"
+#include "tests/gui/AppUnderTest.h"
 
 #include <QAbstractButton>
 #include <QTest>
 
-#include "BookSchema.h"
-#include "ClickFrame.h"
-#include "ClientStore.h"
+#include "store/BookSchema.h"
+#include "app/ClickFrame.h"
+#include "store/ClientStore.h"
 
 AppUnderTest::AppUnderTest(Book book) {
     if (book == Book::Empty) korvale::createBook(bookPath());

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "KorvaleApplication.h"
-#include "ScreenManager.h"
+#include "app/KorvaleApplication.h"
+#include "app/ScreenManager.h"
 
 // One run of the application in the test process, on its own temporary book.
 class AppUnderTest {

@@ -1,4 +1,4 @@
-#include "BoxAnswers.h"
+#include "tests/gui/BoxAnswers.h"
 
 BoxAnswers::BoxAnswers(int ceiling) : ceiling_(ceiling) {
     MessageBoxes::setAnswerer([this](const BoxRequest& r) { return respond(r); });

@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <deque>
 
-#include "MessageBoxes.h"
+#include "app/MessageBoxes.h"
 
 // Answers every message box the application shows, without showing it, and keeps what each box said.
 // A Yes/No box takes the next queued answer; a box beyond the ceiling or a question with no answer

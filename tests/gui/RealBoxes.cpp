@@ -1,4 +1,4 @@
-#include "RealBoxes.h"
+#include "tests/gui/RealBoxes.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "ScreenDriver.h"
+#include "tests/gui/ScreenDriver.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -9,9 +9,9 @@
 #include <initializer_list>
 #include <vector>
 
-#include "AppUnderTest.h"
-#include "BoxAnswers.h"
-#include "TestBook.h"
+#include "tests/gui/AppUnderTest.h"
+#include "tests/gui/BoxAnswers.h"
+#include "tests/support/TestBook.h"
 
 class QAbstractButton;
 class QComboBox;

@@ -3,7 +3,7 @@
 #include <QComboBox>
 #include <QTest>
 
-#include "ScreenDriver.h"
+#include "tests/gui/ScreenDriver.h"
 
 namespace {
 

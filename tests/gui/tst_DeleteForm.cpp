@@ -2,7 +2,7 @@
 #include <QApplication>
 #include <QTest>
 
-#include "ScreenDriver.h"
+#include "tests/gui/ScreenDriver.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "ScreenDriver.h"
+#include "tests/gui/ScreenDriver.h"
 
 Q_DECLARE_METATYPE(ScreenId)
 

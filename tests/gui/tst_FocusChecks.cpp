@@ -4,7 +4,7 @@
 #include <QTest>
 #include <memory>
 
-#include "ScreenDriver.h"
+#include "tests/gui/ScreenDriver.h"
 
 Q_DECLARE_METATYPE(ScreenId)
 

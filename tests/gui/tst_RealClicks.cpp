@@ -5,8 +5,8 @@
 #include <QStandardPaths>
 #include <QTest>
 
-#include "AppUnderTest.h"
-#include "RealBoxes.h"
+#include "tests/gui/AppUnderTest.h"
+#include "tests/gui/RealBoxes.h"
 
 // Clicks that come from the X server itself, as an operator's mouse makes them. Only there does a box
 // shown inside a mouse press swallow the release, which is what can leave a button drawn down.

@@ -7,8 +7,8 @@
 #include <QMenuBar>
 #include <QTest>
 
-#include "AppUnderTest.h"
-#include "BoxAnswers.h"
+#include "tests/gui/AppUnderTest.h"
+#include "tests/gui/BoxAnswers.h"
 
 Q_DECLARE_METATYPE(ScreenId)
 

@@ -5,9 +5,9 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "AppUnderTest.h"
-#include "BoxAnswers.h"
-#include "ClickFrame.h"
+#include "tests/gui/AppUnderTest.h"
+#include "tests/gui/BoxAnswers.h"
+#include "app/ClickFrame.h"
 
 Q_DECLARE_METATYPE(ScreenId)
 

@@ -1,4 +1,4 @@
-#include "BookContents.h"
+#include "tests/robust/BookContents.h"
 
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ClientRecord.h"
+#include "store/ClientRecord.h"
 
 namespace korvale::robust {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "ClientRecord.h"
+#include "store/ClientRecord.h"
 
 namespace korvale::robust {
 

@@ -1,4 +1,4 @@
-#include "FaultTools.h"
+#include "tests/robust/FaultTools.h"
 
 #include <fcntl.h>
 #include <linux/fs.h>

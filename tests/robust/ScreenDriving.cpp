@@ -1,4 +1,4 @@
-#include "ScreenDriving.h"
+#include "tests/robust/ScreenDriving.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "TestBook.h"
+#include "tests/support/TestBook.h"
 
 namespace korvale::robust {
 

@@ -4,9 +4,9 @@
 #include <QString>
 #include <string>
 
-#include "AppUnderTest.h"
-#include "BoxAnswers.h"
-#include "ClientRecord.h"
+#include "tests/gui/AppUnderTest.h"
+#include "tests/gui/BoxAnswers.h"
+#include "store/ClientRecord.h"
 
 namespace korvale::robust {
 

@@ -4,7 +4,7 @@
 
 #include <QTest>
 
-#include "ScreenDriving.h"
+#include "tests/robust/ScreenDriving.h"
 
 Q_DECLARE_METATYPE(korvale::robust::Write)
 

@@ -22,9 +22,9 @@
 #include <string_view>
 #include <vector>
 
-#include "ChurnRecord.h"
-#include "ClientStore.h"
-#include "StoreError.h"
+#include "tests/robust/ChurnRecord.h"
+#include "store/ClientStore.h"
+#include "store/StoreError.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 
 #include <QTest>
 
-#include "BookContents.h"
-#include "ChildProcess.h"
-#include "DbEngine.h"
-#include "TestBook.h"
-#include "WriteFaults.h"
+#include "tests/robust/BookContents.h"
+#include "tests/robust/ChildProcess.h"
+#include "store/DbEngine.h"
+#include "tests/support/TestBook.h"
+#include "tests/robust/WriteFaults.h"
 
 using namespace korvale::robust;
 using korvale::testbook::rowOf;

@@ -12,10 +12,10 @@
 #include <sstream>
 #include <thread>
 
-#include "BookContents.h"
-#include "ChildProcess.h"
-#include "ChurnRecord.h"
-#include "TestBook.h"
+#include "tests/robust/BookContents.h"
+#include "tests/robust/ChildProcess.h"
+#include "tests/robust/ChurnRecord.h"
+#include "tests/support/TestBook.h"
 
 using korvale::robust::ChildProcess;
 

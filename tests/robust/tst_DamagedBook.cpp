@@ -6,11 +6,11 @@
 #include <QTest>
 #include <fstream>
 
-#include "BookContents.h"
-#include "BookSchema.h"
-#include "FaultTools.h"
-#include "TestBook.h"
-#include "WriteFaults.h"
+#include "tests/robust/BookContents.h"
+#include "store/BookSchema.h"
+#include "tests/robust/FaultTools.h"
+#include "tests/support/TestBook.h"
+#include "tests/robust/WriteFaults.h"
 
 using namespace korvale::robust;
 namespace tb = korvale::testbook;

@@ -4,9 +4,9 @@
 
 #include <QTest>
 
-#include "BookContents.h"
-#include "TestBook.h"
-#include "WriteFaults.h"
+#include "tests/robust/BookContents.h"
+#include "tests/support/TestBook.h"
+#include "tests/robust/WriteFaults.h"
 
 using namespace korvale::robust;
 

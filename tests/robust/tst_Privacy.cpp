@@ -5,9 +5,9 @@
 
 #include <QTest>
 
-#include "BookSchema.h"
-#include "TestBook.h"
-#include "WriteFaults.h"
+#include "store/BookSchema.h"
+#include "tests/support/TestBook.h"
+#include "tests/robust/WriteFaults.h"
 
 using namespace korvale::robust;
 

@@ -6,9 +6,9 @@
 #include <QStringDecoder>
 #include <QTest>
 
-#include "BookContents.h"
-#include "TestBook.h"
-#include "WriteFaults.h"
+#include "tests/robust/BookContents.h"
+#include "tests/support/TestBook.h"
+#include "tests/robust/WriteFaults.h"
 
 using namespace korvale::robust;
 using korvale::ClientRecord;

@@ -5,9 +5,9 @@
 #include <QTest>
 #include <algorithm>
 
-#include "BookContents.h"
-#include "ClientStore.h"
-#include "TestBook.h"
+#include "tests/robust/BookContents.h"
+#include "store/ClientStore.h"
+#include "tests/support/TestBook.h"
 
 using korvale::ClientRecord;
 using korvale::ClientStore;

@@ -5,9 +5,9 @@
 #include <QTest>
 #include <set>
 
-#include "BookContents.h"
-#include "ChildProcess.h"
-#include "TestBook.h"
+#include "tests/robust/BookContents.h"
+#include "tests/robust/ChildProcess.h"
+#include "tests/support/TestBook.h"
 
 using korvale::robust::ChildProcess;
 

@@ -4,10 +4,10 @@
 
 #include <QTest>
 
-#include "BookContents.h"
-#include "FaultTools.h"
-#include "TestBook.h"
-#include "WriteFaults.h"
+#include "tests/robust/BookContents.h"
+#include "tests/robust/FaultTools.h"
+#include "tests/support/TestBook.h"
+#include "tests/robust/WriteFaults.h"
 
 using namespace korvale::robust;
 

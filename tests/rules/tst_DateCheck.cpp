@@ -1,6 +1,6 @@
 #include <QTest>
 
-#include "DateCheck.h"
+#include "rules/DateCheck.h"
 
 class tst_DateCheck : public QObject {
     Q_OBJECT

@@ -1,6 +1,6 @@
 #include <QTest>
 
-#include "KeyRules.h"
+#include "rules/KeyRules.h"
 
 using namespace korvale::rules;
 

@@ -8,11 +8,11 @@
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
 
-#include "BookSchema.h"
-#include "ClientRecord.h"
-#include "ClientStore.h"
-#include "RecordSource.h"
-#include "TestBook.h"
+#include "store/BookSchema.h"
+#include "store/ClientRecord.h"
+#include "store/ClientStore.h"
+#include "store/RecordSource.h"
+#include "tests/support/TestBook.h"
 
 using namespace korvale;
 using namespace korvale::testbook;

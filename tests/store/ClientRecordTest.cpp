@@ -2,7 +2,7 @@
 
 #include <QTest>
 
-#include "ClientRecord.h"
+#include "store/ClientRecord.h"
 
 using namespace korvale;
 

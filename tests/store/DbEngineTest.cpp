@@ -3,10 +3,10 @@
 
 #include <QTest>
 
-#include "ClientStore.h"
-#include "DbEngine.h"
-#include "RecordSource.h"
-#include "TestBook.h"
+#include "store/ClientStore.h"
+#include "store/DbEngine.h"
+#include "store/RecordSource.h"
+#include "tests/support/TestBook.h"
 
 using namespace korvale;
 using namespace korvale::testbook;

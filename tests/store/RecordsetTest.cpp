@@ -7,12 +7,12 @@
 #include <SQLiteCpp/Statement.h>
 #include <sqlite3.h>
 
-#include "ClientRecord.h"
-#include "Database.h"
-#include "DbEngine.h"
-#include "RecordSource.h"
-#include "Recordset.h"
-#include "TestBook.h"
+#include "store/ClientRecord.h"
+#include "store/Database.h"
+#include "store/DbEngine.h"
+#include "store/RecordSource.h"
+#include "store/Recordset.h"
+#include "tests/support/TestBook.h"
 
 using namespace korvale;
 using namespace korvale::testbook;

@@ -1,12 +1,12 @@
-#include "TestBook.h"
+#include "tests/support/TestBook.h"
 
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
 
-#include "BookSchema.h"
-#include "ClientStore.h"
-#include "DbEngine.h"
+#include "store/BookSchema.h"
+#include "store/ClientStore.h"
+#include "store/DbEngine.h"
 
 namespace korvale::testbook {
 

@@ -12,8 +12,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-#include "ClientRecord.h"
-#include "StoreError.h"
+#include "store/ClientRecord.h"
+#include "store/StoreError.h"
 
 namespace korvale::testbook {
 

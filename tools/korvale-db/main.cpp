@@ -10,10 +10,10 @@
 #include <string_view>
 #include <system_error>
 
-#include "BookSchema.h"
-#include "ClientRecord.h"
-#include "ClientStore.h"
-#include "StoreError.h"
+#include "store/BookSchema.h"
+#include "store/ClientRecord.h"
+#include "store/ClientStore.h"
+#include "store/StoreError.h"
 
 namespace {
 

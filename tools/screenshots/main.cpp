@@ -9,10 +9,11 @@
 #include <QTest>
 #include <cstdio>
 
-#include "BookSchema.h"
-#include "ClientStore.h"
-#include "KorvaleApplication.h"
-#include "ScreenManager.h"
+#include "store/BookSchema.h"
+#include "store/ClientStore.h"
+#include "app/KorvaleApplication.h"
+#include "app/ScreenList.h"
+#include "app/ScreenManager.h"
 
 namespace {
 
@@ -59,14 +60,11 @@ int main(int argc, char* argv[]) {
     screens.switchScreen(ScreenId::frmSplash, ScreenId::MENU_FORM);
     ok &= save(out, QStringLiteral("MENU_FORM"));
 
-    const std::pair<ScreenId, const char*> records[] = {{ScreenId::ADD_FORM, "ADD_FORM"},
-                                                        {ScreenId::SEARCH_FORM, "SEARCH_FORM"},
-                                                        {ScreenId::UPDATE_FORM, "UPDATE_FORM"},
-                                                        {ScreenId::DELETE_FORM, "DELETE_FORM"}};
-    for (const auto& [id, name] : records) {
-        screens.switchScreen(ScreenId::MENU_FORM, id);
-        ok &= save(out, QString::fromLatin1(name));
-        screens.switchScreen(id, ScreenId::MENU_FORM);
+    for (const ScreenEntry& entry : screenList()) {
+        if (!entry.recordScreen) continue;
+        screens.switchScreen(ScreenId::MENU_FORM, entry.id);
+        ok &= save(out, QString::fromLatin1(entry.name));
+        screens.switchScreen(entry.id, ScreenId::MENU_FORM);
     }
     return ok ? 0 : 1;
 }

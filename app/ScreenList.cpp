@@ -1,0 +1,33 @@
+#include "app/ScreenList.h"
+
+#include <array>
+
+#include "app/ENT_FRM.h"
+#include "app/MENU_FORM.h"
+#include "app/frmSplash.h"
+#include "screens/ADD_FORM.h"
+#include "screens/DELETE_FORM.h"
+#include "screens/SEARCH_FORM.h"
+#include "screens/UPDATE_FORM.h"
+
+namespace {
+
+template <class T>
+ScreenManager::Factory make() {
+    return [](ScreenManager& screens) -> Screen* { return new T(screens); };
+}
+
+}  // namespace
+
+std::span<const ScreenEntry> screenList() {
+    static const std::array<ScreenEntry, 7> screens{{
+        {ScreenId::ENT_FRM, "ENT_FRM", make<ENT_FRM>(), false},
+        {ScreenId::frmSplash, "frmSplash", make<frmSplash>(), false},
+        {ScreenId::MENU_FORM, "MENU_FORM", make<MENU_FORM>(), false},
+        {ScreenId::ADD_FORM, "ADD_FORM", make<ADD_FORM>(), true},
+        {ScreenId::UPDATE_FORM, "UPDATE_FORM", make<UPDATE_FORM>(), true},
+        {ScreenId::SEARCH_FORM, "SEARCH_FORM", make<SEARCH_FORM>(), true},
+        {ScreenId::DELETE_FORM, "DELETE_FORM", make<DELETE_FORM>(), true},
+    }};
+    return screens;
+}

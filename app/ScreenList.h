@@ -1,0 +1,18 @@
+#pragma once
+
+#include <span>
+
+#include "app/ScreenId.h"
+#include "app/ScreenManager.h"
+
+// Every screen of the application, once: its id, its name and how to make it. The application
+// registers these; the benchmark and the screenshot tool walk the same list.
+struct ScreenEntry {
+    ScreenId id;
+    const char* name;
+    ScreenManager::Factory factory;
+    // One of the four record screens the menu opens, in menu order.
+    bool recordScreen;
+};
+
+std::span<const ScreenEntry> screenList();
