@@ -26,6 +26,11 @@ inline constexpr const char* kChange =
     "cell_no = ?7, remarks = ?8, CATEGORY = ?9 WHERE rowid = ?10";
 inline constexpr const char* kRemove = "DELETE FROM CLIENT_RECORDS WHERE rowid = ?10";
 
+// Every row in stored order, for whatever reads the whole book.
+inline constexpr const char* kAllRows =
+    "SELECT Name, address, email_id, dob, H_PHONE, W_PHONE, cell_no, remarks, CATEGORY FROM CLIENT_RECORDS "
+    "ORDER BY rowid";
+
 // The two seeks of Database::lastStoredName: any row without a Name, then the last stored row's Name.
 inline constexpr const char* kAnyNullName = "SELECT 1 FROM CLIENT_RECORDS WHERE Name IS NULL LIMIT 1";
 inline constexpr const char* kLastName = "SELECT Name FROM CLIENT_RECORDS ORDER BY rowid DESC LIMIT 1";
