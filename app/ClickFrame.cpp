@@ -8,7 +8,8 @@ void ClickFrame::mousePressEvent(QMouseEvent* event) {
 }
 
 void ClickFrame::mouseReleaseEvent(QMouseEvent* event) {
-    const bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    const bool click =
+        pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
     pressed_ = false;
     event->accept();
     if (click) emit clicked();

@@ -8,7 +8,9 @@
 
 // The logo lives in this static library's resources, which are not registered on their own. (The
 // resource macro declares its function in the enclosing namespace: this must stay outside any.)
-static void registerResources() { Q_INIT_RESOURCE(korvale); }
+static void registerResources() {
+    Q_INIT_RESOURCE(korvale);
+}
 
 KorvaleApplication::KorvaleApplication(const QString& appDir, QObject* parent)
     : QObject(parent), screens_(std::make_unique<ScreenManager>(appDir.toStdString())) {

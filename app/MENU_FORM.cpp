@@ -16,14 +16,25 @@ MENU_FORM::MENU_FORM(ScreenManager& screens)
     for (const auto& [action, handler] : items) {
         // The shortcuts belong to this window only: the record screens have no menu.
         action->setShortcutContext(Qt::WindowShortcut);
-        connect(action, &QAction::triggered, this, [this, handler = handler] { handle([&] { (this->*handler)(); }); });
+        connect(action, &QAction::triggered, this,
+                [this, handler = handler] { handle([&] { (this->*handler)(); }); });
     }
 }
 
 MENU_FORM::~MENU_FORM() = default;
 
-void MENU_FORM::ADD1_Click() { switchTo(ScreenId::ADD_FORM); }
-void MENU_FORM::UPDATE1_Click() { switchTo(ScreenId::UPDATE_FORM); }
-void MENU_FORM::SEARCH1_Click() { switchTo(ScreenId::SEARCH_FORM); }
-void MENU_FORM::DELETE1_Click() { switchTo(ScreenId::DELETE_FORM); }
-void MENU_FORM::EXIT1_Click() { screens().Unload(ScreenId::MENU_FORM); }
+void MENU_FORM::ADD1_Click() {
+    switchTo(ScreenId::ADD_FORM);
+}
+void MENU_FORM::UPDATE1_Click() {
+    switchTo(ScreenId::UPDATE_FORM);
+}
+void MENU_FORM::SEARCH1_Click() {
+    switchTo(ScreenId::SEARCH_FORM);
+}
+void MENU_FORM::DELETE1_Click() {
+    switchTo(ScreenId::DELETE_FORM);
+}
+void MENU_FORM::EXIT1_Click() {
+    screens().Unload(ScreenId::MENU_FORM);
+}

@@ -2,7 +2,7 @@
 
 #include <QApplication>
 #include <QFontMetrics>
-#include <QLabel>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPointer>
 #include <algorithm>
@@ -16,9 +16,12 @@ MessageBoxes::Answerer& answerer() {
 
 QMessageBox::Icon toQt(BoxIcon icon) {
     switch (icon) {
-        case BoxIcon::Information: return QMessageBox::Information;
-        case BoxIcon::Question: return QMessageBox::Question;
-        case BoxIcon::None: break;
+        case BoxIcon::Information:
+            return QMessageBox::Information;
+        case BoxIcon::Question:
+            return QMessageBox::Question;
+        case BoxIcon::None:
+            break;
     }
     return QMessageBox::NoIcon;
 }
@@ -31,9 +34,10 @@ int showReal(QWidget* owner, const BoxRequest& request) {
     box.setWindowModality(Qt::ApplicationModal);
     // A box is as wide as its text; with a short text ("1") a window manager cuts the title down to
     // "On-Lin...orvale". Leave room for the whole title and the title bar's buttons.
-    if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
         const int titleWidth = QFontMetrics(QApplication::font()).horizontalAdvance(request.title);
-        label->setMinimumWidth(std::min(titleWidth * 3 / 2 + 80, 600));
+        grid->addItem(new QSpacerItem(std::min(titleWidth * 3 / 2 + 80, 600), 0, QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     }
     const int pressed = box.exec();
 
@@ -57,4 +61,6 @@ int MessageBoxes::show(QWidget* owner, const QString& text, BoxButtons buttons, 
     return showReal(owner, request);
 }
 
-void MessageBoxes::setAnswerer(Answerer a) { answerer() = std::move(a); }
+void MessageBoxes::setAnswerer(Answerer a) {
+    answerer() = std::move(a);
+}

@@ -8,9 +8,13 @@
 
 Screen::Screen(ScreenManager& screens, ScreenId id) : QWidget(nullptr), screens_(screens), id_(id) {}
 
-void Screen::present() { showMaximized(); }
+void Screen::present() {
+    showMaximized();
+}
 
-void Screen::switchTo(ScreenId target) { screens_.switchScreen(id_, target); }
+void Screen::switchTo(ScreenId target) {
+    screens_.switchScreen(id_, target);
+}
 
 void Screen::handle(const std::function<void()>& handler) {
     try {
@@ -21,7 +25,8 @@ void Screen::handle(const std::function<void()>& handler) {
 }
 
 void Screen::connectClick(QAbstractButton* button, std::function<void()> handler) {
-    connect(button, &QAbstractButton::clicked, this, [this, handler = std::move(handler)] { handle(handler); });
+    connect(button, &QAbstractButton::clicked, this,
+            [this, handler = std::move(handler)] { handle(handler); });
 }
 
 void Screen::closeEvent(QCloseEvent* event) {

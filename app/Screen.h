@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 #include "app/ScreenId.h"
 
@@ -49,4 +50,13 @@ template <class Derived>
 void Screen::onClick(QAbstractButton* button, void (Derived::*handler)()) {
     auto* self = static_cast<Derived*>(this);
     connectClick(button, [self, handler] { (self->*handler)(); });
+}
+
+// Makes a screen's generated controls on it. Meant for a member initialiser, so that the members after
+// it can already reach the controls.
+template <class Ui, class Window>
+std::unique_ptr<Ui> setUpUi(Window* screen) {
+    auto ui = std::make_unique<Ui>();
+    ui->setupUi(screen);
+    return ui;
 }

@@ -12,7 +12,9 @@ ScreenManager::~ScreenManager() {
     for (auto& [id, screen] : loaded_) delete screen.data();
 }
 
-void ScreenManager::registerScreen(ScreenId id, Factory factory) { factories_[id] = std::move(factory); }
+void ScreenManager::registerScreen(ScreenId id, Factory factory) {
+    factories_[id] = std::move(factory);
+}
 
 void ScreenManager::Load(ScreenId id) {
     if (isLoaded(id)) return;

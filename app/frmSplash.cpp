@@ -67,6 +67,10 @@ void frmSplash::keyPressEvent(QKeyEvent* event) {
     Form_KeyPress();
 }
 
-void frmSplash::Form_KeyPress() { screens().Unload(ScreenId::frmSplash); }
+void frmSplash::Form_KeyPress() {
+    screens().Unload(ScreenId::frmSplash);
+}
 
-void frmSplash::Frame1_Click() { switchTo(ScreenId::MENU_FORM); }
+void frmSplash::Frame1_Click() {
+    switchTo(ScreenId::MENU_FORM);
+}

@@ -18,7 +18,8 @@ int fullYear(const QString& digits) {
 
 bool VALIDDATE(const QString& value) {
     // Day-month-year, one separator kind throughout.
-    static const QRegularExpression dmy(QStringLiteral("\\A([0-9]{1,2})([-/])([0-9]{1,2})\\2([0-9]{4}|[0-9]{2})\\z"));
+    static const QRegularExpression dmy(
+        QStringLiteral("\\A([0-9]{1,2})([-/])([0-9]{1,2})\\2([0-9]{4}|[0-9]{2})\\z"));
     // ISO year-month-day.
     static const QRegularExpression iso(QStringLiteral("\\A([0-9]{4})-([0-9]{1,2})-([0-9]{1,2})\\z"));
 

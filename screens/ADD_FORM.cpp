@@ -1,32 +1,20 @@
 #include "screens/ADD_FORM.h"
 
-#include <cstring>
-
-#include "screens/EntryChecks.h"
 #include "app/MessageBoxes.h"
-#include "screens/RecordFields.h"
 #include "app/ScreenManager.h"
+#include "screens/EntryChecks.h"
+#include "screens/Messages.h"
 #include "ui_ADD_FORM.h"
 
 using korvale::rules::digitRule;
 using korvale::rules::letterRule;
 
 ADD_FORM::ADD_FORM(ScreenManager& screens)
-    : Screen(screens, ScreenId::ADD_FORM), ui_(std::make_unique<Ui::ADD_FORM>()) {
-    ui_->setupUi(this);
-    RecordFields::prepareCategoryBox(ui_->Combo1);
-    EntryChecks::setKeyRule(this, {"Text1"}, letterRule);
-    EntryChecks::setKeyRule(this, {"Text4", "Text5", "Text6", "Text7"}, digitRule);
-    for (const auto& check : korvale::rules::addScreenChecks()) {
-        // Entering the home telephone also checks that the date of birth reads as a date, whatever the
-        // empty test found.
-        const bool thenDate = std::strcmp(check.entered, "Text5") == 0;
-        focusMoves_.onGotFocus(findChild<QWidget*>(QString::fromLatin1(check.entered)),
-                               [this, &check, thenDate] {
-                                   EntryChecks::runRequiredCheck(this, check);
-                                   if (thenDate) EntryChecks::runDateCheck(this);
-                               });
-    }
+    : Screen(screens, ScreenId::ADD_FORM), ui_(setUpUi<Ui::ADD_FORM>(this)), fields_(RecordFields::of(*ui_)) {
+    RecordScreen::prepareCategoryBox(ui_->Combo1);
+    ui_->Text1->setKeyRule(letterRule);
+    for (FilteredEdit* field : {ui_->Text4, ui_->Text5, ui_->Text6, ui_->Text7}) field->setKeyRule(digitRule);
+    EntryChecks::watch(focusMoves_, fields_, korvale::rules::addScreenChecks());
     onClick(ui_->SUBMIT, &ADD_FORM::SUBMIT_Click);
     onClick(ui_->REFRESH, &ADD_FORM::REFRESH_Click);
     onClick(ui_->BACK, &ADD_FORM::BACK_Click);
@@ -36,29 +24,26 @@ ADD_FORM::ADD_FORM(ScreenManager& screens)
 ADD_FORM::~ADD_FORM() = default;
 
 void ADD_FORM::Form_Load() {
-    RecordFields::openOnFirstRow(store_, screens().appDir());
-    RecordFields::fillCategoryList(ui_->Combo1);
+    RecordScreen::openOnFirstRow(store_, screens().appDir());
+    RecordScreen::fillCategoryList(ui_->Combo1);
 }
 
 void ADD_FORM::SUBMIT_Click() {
     const int sure =
         MessageBoxes::show(this, QStringLiteral("Are you sure that you want to be add this record"),
-                           BoxButtons::YesNo, BoxIcon::Information, QStringLiteral("CONFIRMATION"));
+                           BoxButtons::YesNo, BoxIcon::Information, Titles::kConfirmation);
     if (sure == MessageBoxes::kYes) {
-        store_.addRow(RecordFields::fromFields(this));
+        store_.addRow(fields_.record());
         MessageBoxes::show(this, QStringLiteral("Record Is Saved"), BoxButtons::Ok, BoxIcon::Information,
-                           QStringLiteral("INFORMATION"));
+                           Titles::kInformation);
     }
     const int more = MessageBoxes::show(this, QStringLiteral("do you want to add more record"),
                                         BoxButtons::YesNo, BoxIcon::Question);
-    if (more == MessageBoxes::kYes) {
-        RecordFields::clear(
-            this, {"Text1", "Text2", "Text3", "Text4", "Text5", "Text6", "Text7", "Text8", "Combo1"});
-    }
+    if (more == MessageBoxes::kYes) fields_.clear(true);
 }
 
 void ADD_FORM::REFRESH_Click() {
-    RecordFields::clear(this, {"Text1", "Text2", "Text3", "Text4", "Text5", "Text6", "Text7", "Text8"});
+    fields_.clear(false);
     repaint();
 }
 

@@ -2,9 +2,10 @@
 
 #include <memory>
 
-#include "store/ClientStore.h"
-#include "screens/FocusMoves.h"
 #include "app/Screen.h"
+#include "screens/FocusMoves.h"
+#include "screens/RecordFields.h"
+#include "store/ClientStore.h"
 
 namespace Ui {
 class ADD_FORM;
@@ -25,6 +26,7 @@ private:
     void BACK_Click();
 
     std::unique_ptr<Ui::ADD_FORM> ui_;
+    RecordFields fields_;
     korvale::ClientStore store_;
     FocusMoves focusMoves_;
 };

@@ -2,33 +2,38 @@
 
 #include <QWidget>
 
-#include "rules/DateCheck.h"
-#include "screens/FilteredEdit.h"
 #include "app/MessageBoxes.h"
-#include "screens/RecordFields.h"
+#include "rules/DateCheck.h"
+#include "screens/Messages.h"
+
+using korvale::Column;
 
 namespace EntryChecks {
 
-void setKeyRule(QWidget* screen, std::initializer_list<const char*> fields, korvale::rules::KeyRule rule) {
-    for (const char* name : fields) {
-        auto* edit = screen->findChild<FilteredEdit*>(QString::fromLatin1(name));
-        Q_ASSERT_X(edit, "EntryChecks", name);
-        edit->setKeyRule(rule);
+void watch(FocusMoves& moves, const RecordFields& fields,
+           std::span<const korvale::rules::RequiredCheck> checks) {
+    for (const auto& check : checks) {
+        moves.onGotFocus(fields.widget(check.entered), [fields, &check] {
+            runRequiredCheck(fields, check);
+            if (check.thenDateCheck) runDateCheck(fields);
+        });
     }
 }
 
-void runRequiredCheck(QWidget* screen, const korvale::rules::RequiredCheck& check) {
-    if (!korvale::rules::isEmptyField(RecordFields::text(screen, check.tested))) return;
-    MessageBoxes::show(screen, QString::fromLatin1(check.message), BoxButtons::Ok, BoxIcon::None,
-                       QString::fromLatin1(korvale::rules::kRequiredCheckTitle));
-    screen->findChild<QWidget*>(QString::fromLatin1(check.tested))->setFocus();
+void runRequiredCheck(const RecordFields& fields, const korvale::rules::RequiredCheck& check) {
+    if (!korvale::rules::isEmptyField(fields.text(check.tested))) return;
+    QWidget* tested = fields.widget(check.tested);
+    MessageBoxes::show(tested, QString::fromLatin1(check.message), BoxButtons::Ok, BoxIcon::None,
+                       Titles::kOnLineKorvale);
+    tested->setFocus();
 }
 
-void runDateCheck(QWidget* screen) {
-    if (korvale::rules::VALIDDATE(RecordFields::text(screen, "Text4"))) return;
-    MessageBoxes::show(screen, QString::fromLatin1(kDateMessage));
-    RecordFields::setText(screen, "Text4", QString());
-    screen->findChild<QWidget*>(QStringLiteral("Text4"))->setFocus();
+void runDateCheck(const RecordFields& fields) {
+    if (korvale::rules::VALIDDATE(fields.text(Column::dob))) return;
+    QWidget* date = fields.widget(Column::dob);
+    MessageBoxes::show(date, QString::fromLatin1(kDateMessage));
+    fields.setText(Column::dob, QString());
+    date->setFocus();
 }
 
 }  // namespace EntryChecks

@@ -1,24 +1,24 @@
 #pragma once
 
-#include <initializer_list>
+#include <span>
 
-#include "rules/KeyRules.h"
 #include "rules/RequiredChecks.h"
+#include "screens/FocusMoves.h"
+#include "screens/RecordFields.h"
 
-class QWidget;
-
-// The entry rules wired to the fields of a record screen.
+// The required-field checks and the date check wired to the fields of a writing screen.
 namespace EntryChecks {
 
 inline constexpr const char* kDateMessage = "A VALID DATE MUST BE GIVEN (EX. '23/07/87')";
 
-// Gives the named fields their keystroke rule.
-void setKeyRule(QWidget* screen, std::initializer_list<const char*> fields, korvale::rules::KeyRule rule);
+// Runs each check when its field gains the focus by a move of the operator's.
+void watch(FocusMoves& moves, const RecordFields& fields,
+           std::span<const korvale::rules::RequiredCheck> checks);
 
 // When the tested field is empty: its message, then the focus back on it.
-void runRequiredCheck(QWidget* screen, const korvale::rules::RequiredCheck& check);
+void runRequiredCheck(const RecordFields& fields, const korvale::rules::RequiredCheck& check);
 
 // When the date of birth does not read as a date: the message, the field emptied, the focus back on it.
-void runDateCheck(QWidget* screen);
+void runDateCheck(const RecordFields& fields);
 
 }  // namespace EntryChecks

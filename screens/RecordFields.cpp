@@ -3,43 +3,71 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QStringDecoder>
-#include <array>
 #include <limits>
-#include <utility>
 
 #include "app/MessageBoxes.h"
 #include "store/StoreError.h"
 
 using korvale::Column;
 
-namespace RecordFields {
-
 namespace {
 
-// The field that shows each column, in the order a look-up copies them: the category comes before
-// the remarks there.
-constexpr std::array<std::pair<Column, const char*>, 8> kTextColumns{{
-    {Column::Name, "Text1"},
-    {Column::address, "Text2"},
-    {Column::email_id, "Text3"},
-    {Column::dob, "Text4"},
-    {Column::H_PHONE, "Text5"},
-    {Column::W_PHONE, "Text6"},
-    {Column::cell_no, "Text7"},
-    {Column::remarks, "Text8"},
-}};
-
-QWidget* field(const QWidget* screen, const char* name) {
-    auto* w = screen->findChild<QWidget*>(QString::fromLatin1(name));
-    Q_ASSERT_X(w, "RecordFields", name);
-    return w;
+bool isCategory(Column column) {
+    return column == Column::CATEGORY;
+}
+std::size_t indexOf(Column column) {
+    return static_cast<std::size_t>(column);
 }
 
 }  // namespace
 
+QWidget* RecordFields::widget(Column column) const {
+    if (!isCategory(column)) return texts_[indexOf(column)];
+    if (categoryBox_) return categoryBox_;
+    return categoryText_;
+}
+
+QString RecordFields::text(Column column) const {
+    if (isCategory(column) && categoryBox_) return categoryBox_->currentText();
+    return static_cast<QLineEdit*>(widget(column))->text();
+}
+
+void RecordFields::setText(Column column, const QString& value) const {
+    if (isCategory(column) && categoryBox_)
+        categoryBox_->setEditText(value);
+    else
+        static_cast<QLineEdit*>(widget(column))->setText(value);
+}
+
+korvale::ClientRecord RecordFields::record() const {
+    korvale::ClientRecord record;
+    for (std::size_t i = 0; i < korvale::kColumnCount; ++i) {
+        const auto column = static_cast<Column>(i);
+        record[column] = RecordScreen::toStore(text(column));
+    }
+    return record;
+}
+
+void RecordFields::show(const korvale::Recordset& rows) const {
+    // The table's order, except that the category is read before the remarks.
+    constexpr Column kShowOrder[] = {Column::Name,    Column::address,  Column::email_id,
+                                     Column::dob,     Column::H_PHONE,  Column::W_PHONE,
+                                     Column::cell_no, Column::CATEGORY, Column::remarks};
+    for (const Column column : kShowOrder)
+        setText(column, RecordScreen::fromStoreExactly(rows.Field(korvale::columnName(column))));
+}
+
+void RecordFields::clear(bool category) const {
+    for (QLineEdit* field : texts_) field->clear();
+    if (category) setText(Column::CATEGORY, QString());
+}
+
+namespace RecordScreen {
+
 std::string toStore(const QString& text) {
     return text.toStdString();
 }
+
 namespace {
 
 // A leading byte-order mark is part of the stored text; QString::fromUtf8 would drop it, and the next
@@ -67,41 +95,6 @@ QString fromStoreExactly(const std::string& text) {
     return shown;
 }
 
-QString text(const QWidget* screen, const char* name) {
-    QWidget* w = field(screen, name);
-    if (auto* combo = qobject_cast<QComboBox*>(w)) return combo->currentText();
-    return static_cast<QLineEdit*>(w)->text();
-}
-
-void setText(QWidget* screen, const char* name, const QString& value) {
-    QWidget* w = field(screen, name);
-    if (auto* combo = qobject_cast<QComboBox*>(w))
-        combo->setEditText(value);
-    else
-        static_cast<QLineEdit*>(w)->setText(value);
-}
-
-void clear(QWidget* screen, std::initializer_list<const char*> fields) {
-    for (const char* name : fields) setText(screen, name, QString());
-}
-
-korvale::ClientRecord fromFields(const QWidget* screen) {
-    korvale::ClientRecord record;
-    for (const auto& [column, name] : kTextColumns) record[column] = toStore(text(screen, name));
-    record[Column::CATEGORY] = toStore(text(screen, "Combo1"));
-    return record;
-}
-
-void showCurrentRow(QWidget* screen, korvale::Recordset& rows, const char* categoryField) {
-    for (const auto& [column, name] : kTextColumns) {
-        if (column == Column::remarks) {
-            setText(screen, categoryField,
-                    fromStoreExactly(rows.Field(korvale::columnName(Column::CATEGORY))));
-        }
-        setText(screen, name, fromStoreExactly(rows.Field(korvale::columnName(column))));
-    }
-}
-
 void prepareCategoryBox(QComboBox* box) {
     box->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
     box->setCompleter(nullptr);
@@ -118,26 +111,26 @@ void openOnFirstRow(korvale::ClientStore& store, const std::filesystem::path& ap
     if (!store.rows().Eof()) store.rows().MoveFirst();
 }
 
-void openAndWalk(korvale::ClientStore& store, const std::filesystem::path& appDir, QWidget* screen) {
+void openAndWalk(korvale::ClientStore& store, const std::filesystem::path& appDir, QLineEdit* lookUpField) {
     store.open(appDir, korvale::RecordSource::wholeTable());
-    if (const auto last = store.walkNames()) setText(screen, "Text10", fromStore(*last));
+    if (const auto last = store.walkNames()) lookUpField->setText(fromStore(*last));
 }
 
-void lookUp(korvale::ClientStore& store, QWidget* screen, const char* categoryField,
-            const char* noRecordMessage) {
+void lookUp(korvale::ClientStore& store, const QLineEdit* lookUpField, const RecordFields& fields,
+            const QString& noRecordMessage) {
     try {
-        store.lookUp(toStore(text(screen, "Text10")));
-        showCurrentRow(screen, store.rows(), categoryField);
+        store.lookUp(toStore(lookUpField->text()));
+        fields.show(store.rows());
     } catch (const std::exception&) {
-        MessageBoxes::show(screen, QString::fromLatin1(noRecordMessage));
+        MessageBoxes::show(lookUpField->window(), noRecordMessage);
     }
 }
 
-void refreshLookUpScreen(QWidget* screen) {
-    clear(screen,
-          {"Text1", "Text2", "Text3", "Text4", "Text5", "Text6", "Text7", "Text8", "Text9", "Text10"});
+void refreshLookUpScreen(QWidget* screen, const RecordFields& fields, QLineEdit* lookUpField) {
+    fields.clear(true);
+    lookUpField->clear();
     screen->repaint();
     MessageBoxes::show(screen, QStringLiteral("FORM IS REFRESH"));
 }
 
-}  // namespace RecordFields
+}  // namespace RecordScreen

@@ -2,8 +2,9 @@
 
 #include <memory>
 
-#include "store/ClientStore.h"
 #include "app/Screen.h"
+#include "screens/RecordFields.h"
+#include "store/ClientStore.h"
 
 namespace Ui {
 class SEARCH_FORM;
@@ -24,5 +25,6 @@ private:
     void BACK_Click();
 
     std::unique_ptr<Ui::SEARCH_FORM> ui_;
+    RecordFields fields_;
     korvale::ClientStore store_;
 };

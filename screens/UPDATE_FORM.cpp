@@ -1,28 +1,22 @@
 #include "screens/UPDATE_FORM.h"
 
-#include "screens/EntryChecks.h"
 #include "app/MessageBoxes.h"
-#include "screens/RecordFields.h"
 #include "app/ScreenManager.h"
+#include "screens/EntryChecks.h"
+#include "screens/Messages.h"
 #include "ui_UPDATE_FORM.h"
 
 using korvale::rules::digitRule;
 using korvale::rules::letterRule;
 
-namespace {
-const QString kTitle = QStringLiteral("On-Line Korvale");
-}
-
 UPDATE_FORM::UPDATE_FORM(ScreenManager& screens)
-    : Screen(screens, ScreenId::UPDATE_FORM), ui_(std::make_unique<Ui::UPDATE_FORM>()) {
-    ui_->setupUi(this);
-    RecordFields::prepareCategoryBox(ui_->Combo1);
-    EntryChecks::setKeyRule(this, {"Text10", "Text1"}, letterRule);
-    EntryChecks::setKeyRule(this, {"Text4", "Text5", "Text6", "Text7"}, digitRule);
-    for (const auto& check : korvale::rules::updateScreenChecks()) {
-        focusMoves_.onGotFocus(findChild<QWidget*>(QString::fromLatin1(check.entered)),
-                               [this, &check] { EntryChecks::runRequiredCheck(this, check); });
-    }
+    : Screen(screens, ScreenId::UPDATE_FORM),
+      ui_(setUpUi<Ui::UPDATE_FORM>(this)),
+      fields_(RecordFields::of(*ui_)) {
+    RecordScreen::prepareCategoryBox(ui_->Combo1);
+    for (FilteredEdit* field : {ui_->Text10, ui_->Text1}) field->setKeyRule(letterRule);
+    for (FilteredEdit* field : {ui_->Text4, ui_->Text5, ui_->Text6, ui_->Text7}) field->setKeyRule(digitRule);
+    EntryChecks::watch(focusMoves_, fields_, korvale::rules::updateScreenChecks());
     focusMoves_.onLostFocus(ui_->Text4, [this] { handle([this] { Text4_LostFocus(); }); });
     onClick(ui_->OK, &UPDATE_FORM::OK_Click);
     onClick(ui_->UPDATE, &UPDATE_FORM::UPDATE_Click);
@@ -34,28 +28,28 @@ UPDATE_FORM::UPDATE_FORM(ScreenManager& screens)
 UPDATE_FORM::~UPDATE_FORM() = default;
 
 void UPDATE_FORM::Form_Load() {
-    RecordFields::openOnFirstRow(store_, screens().appDir());
-    RecordFields::fillCategoryList(ui_->Combo1);
+    RecordScreen::openOnFirstRow(store_, screens().appDir());
+    RecordScreen::fillCategoryList(ui_->Combo1);
 }
 
 void UPDATE_FORM::OK_Click() {
-    RecordFields::lookUp(store_, this, "Combo1", "There is no record related to this name");
+    RecordScreen::lookUp(store_, ui_->Text10, fields_,
+                         QStringLiteral("There is no record related to this name"));
 }
 
 void UPDATE_FORM::UPDATE_Click() {
     // The row written is the one the look-up field names now, not necessarily the one on show.
-    store_.lookUp(RecordFields::toStore(ui_->Text10->text()));
+    store_.lookUp(RecordScreen::toStore(ui_->Text10->text()));
     const int sure = MessageBoxes::show(this, QStringLiteral("Are You Sure To update This Record"),
-                                        BoxButtons::YesNo, BoxIcon::Information, kTitle);
+                                        BoxButtons::YesNo, BoxIcon::Information, Titles::kOnLineKorvale);
     if (sure != MessageBoxes::kYes) return;
-    store_.changeCurrentRow(RecordFields::fromFields(this));
+    store_.changeCurrentRow(fields_.record());
     MessageBoxes::show(this, QStringLiteral("Record has been updated"), BoxButtons::Ok, BoxIcon::Information,
-                       kTitle);
+                       Titles::kOnLineKorvale);
 }
 
 void UPDATE_FORM::REFERSH_Click() {
-    RecordFields::clear(this,
-                        {"Text1", "Text2", "Text3", "Text4", "Text5", "Text6", "Text7", "Text8", "Combo1"});
+    fields_.clear(true);
     repaint();
 }
 
@@ -64,5 +58,5 @@ void UPDATE_FORM::BACK_Click() {
 }
 
 void UPDATE_FORM::Text4_LostFocus() {
-    EntryChecks::runDateCheck(this);
+    EntryChecks::runDateCheck(fields_);
 }

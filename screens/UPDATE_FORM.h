@@ -2,9 +2,10 @@
 
 #include <memory>
 
-#include "store/ClientStore.h"
-#include "screens/FocusMoves.h"
 #include "app/Screen.h"
+#include "screens/FocusMoves.h"
+#include "screens/RecordFields.h"
+#include "store/ClientStore.h"
 
 namespace Ui {
 class UPDATE_FORM;
@@ -27,6 +28,7 @@ private:
     void Text4_LostFocus();
 
     std::unique_ptr<Ui::UPDATE_FORM> ui_;
+    RecordFields fields_;
     korvale::ClientStore store_;
     FocusMoves focusMoves_;
 };
