@@ -1,12 +1,16 @@
 #include "store/BookConnection.h"
 
 #include <array>
+#include <cctype>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <utility>
 
 #include <SQLiteCpp/Statement.h>
+#include <fcntl.h>
 #include <sqlite3.h>
 #include <unistd.h>
 
@@ -48,12 +52,86 @@ void refuseNonFile(const std::filesystem::path& file) {
     }
 }
 
-StoreError openFailure(const std::filesystem::path& file, const SQLite::Exception& e) {
-    if (::access(file.c_str(), R_OK | W_OK) != 0) {
-        const std::string why = std::strerror(errno);
-        return StoreError(cannotOpen(file, why + " (" + engineReason(e) + ")"), engineCode(e));
+// Whether this process may read and write the path, as the engine's own open() would find.
+bool mayReadWrite(const std::filesystem::path& path) {
+    return ::faccessat(AT_FDCWD, path.c_str(), R_OK | W_OK, AT_EACCESS) == 0;
+}
+
+// Everything the engine will need to write, checked before it touches anything: a book it cannot write
+// would be opened read-only, and its journal files would be created beside it with the book's own
+// read-only mode, so that every later save failed even after the book was made writable again.
+void refuseUnwritable(const std::filesystem::path& file) {
+    if (!mayReadWrite(file)) {
+        const std::string why =
+            errno == EACCES || errno == EROFS || errno == EPERM
+                ? "the file is read-only to this program (" + std::string(std::strerror(errno)) + ")"
+                : std::strerror(errno);
+        throw StoreError(cannotOpen(file, why), SQLITE_READONLY);
     }
+    const std::filesystem::path dir =
+        file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
+    bool needsNewFile = false;
+    for (const char* suffix : {"-wal", "-shm"}) {
+        const std::filesystem::path side(file.string() + suffix);
+        std::error_code ec;
+        if (!std::filesystem::exists(std::filesystem::symlink_status(side, ec))) {
+            needsNewFile = true;
+        } else if (!mayReadWrite(side)) {
+            throw StoreError(cannotOpen(file, "its journal file " + side.string() +
+                                                  " cannot be written: " + std::strerror(errno)),
+                             SQLITE_READONLY);
+        }
+    }
+    if (needsNewFile && ::faccessat(AT_FDCWD, dir.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
+        throw StoreError(cannotOpen(file, "its directory " + dir.string() +
+                                              " does not let this program create the book's journal files "
+                                              "beside it: " +
+                                              std::strerror(errno)),
+                         SQLITE_READONLY);
+    }
+}
+
+// A write past the process's file-size limit (ulimit -f) raises SIGXFSZ, which ends the program without a
+// word. Ignored, the write fails with EFBIG instead, and the save is reported like a full disk.
+void ignoreFileSizeSignal() {
+    static std::once_flag once;
+    std::call_once(once, [] { std::signal(SIGXFSZ, SIG_IGN); });
+}
+
+StoreError openFailure(const std::filesystem::path& file, const SQLite::Exception& e) {
     return StoreError(cannotOpen(file, engineReason(e)), engineCode(e));
+}
+
+// SQLite's type affinity of a declared column type.
+enum class Affinity { Integer, Text, Blob, Real, Numeric };
+
+Affinity affinityOf(std::string type) {
+    for (char& c : type) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const auto has = [&type](const char* part) { return type.find(part) != std::string::npos; };
+    if (has("INT")) return Affinity::Integer;
+    if (has("CHAR") || has("CLOB") || has("TEXT")) return Affinity::Text;
+    if (type.empty() || has("BLOB")) return Affinity::Blob;
+    if (has("REAL") || has("FLOA") || has("DOUB")) return Affinity::Real;
+    return Affinity::Numeric;
+}
+
+// Every column must keep what is written into it as text: a column of another affinity turns a
+// telephone number "0161" into the number 161 on save. A table or column that is missing is left to the
+// record set, which names it.
+void refuseNonTextColumns(SQLite::Database& db, const std::filesystem::path& file) {
+    SQLite::Statement columns(db, "SELECT name, type FROM pragma_table_info(?1)");
+    columns.bind(1, std::string(kTableName));
+    while (columns.executeStep()) {
+        const auto column = columnByName(columns.getColumn(0).getString());
+        if (!column) continue;
+        const std::string type = columns.getColumn(1).getString();
+        if (affinityOf(type) != Affinity::Text) {
+            const std::string declared = type.empty() ? "has no declared type" : "is declared " + type;
+            throw StoreError(cannotOpen(file, "the column " + std::string(columnName(*column)) + " of " +
+                                                  std::string(kTableName) + " " + declared +
+                                                  ", not TEXT, and would not keep its texts as typed"));
+        }
+    }
 }
 
 }  // namespace
@@ -71,7 +149,9 @@ BookConnection::BookConnection(std::filesystem::path file, SQLite::Database db)
 
 std::shared_ptr<BookConnection> BookConnection::open(const std::filesystem::path& file,
                                                      std::chrono::milliseconds busyTimeout) {
+    ignoreFileSizeSignal();
     refuseNonFile(file);
+    refuseUnwritable(file);
 
     // No SQLITE_OPEN_CREATE: a book that is not there must fail, not appear empty.
     std::shared_ptr<BookConnection> book;
@@ -95,23 +175,15 @@ std::shared_ptr<BookConnection> BookConnection::open(const std::filesystem::path
             case SQLITE_CORRUPT:
                 throw StoreError("The book " + file.string() + " is damaged: " + engineReason(e),
                                  engineCode(e));
-            case SQLITE_CANTOPEN: {
-                // A WAL book can only be read once the engine has created its -wal and -shm beside
-                // it: when the directory refuses them, say so rather than "unable to open".
-                const auto dir = file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
-                if (::access(dir.c_str(), W_OK | X_OK) != 0) {
-                    const std::string why = std::strerror(errno);
-                    throw StoreError(cannotOpen(file, "its directory " + dir.string() +
-                                                          " does not let this program create the book's "
-                                                          "journal files beside it: " +
-                                                          why + " (" + engineReason(e) + ")"),
-                                     engineCode(e));
-                }
-                throw book->failure("Cannot read the book " + file.string(), e);
-            }
             default:
                 throw book->failure("Cannot read the book " + file.string(), e);
         }
+    }
+
+    try {
+        refuseNonTextColumns(book->db_, file);
+    } catch (const SQLite::Exception& e) {
+        throw book->failure("Cannot read the columns of the book " + file.string(), e);
     }
 
     // READWRITE quietly falls back to read-only on a write-protected file; the screens would only
@@ -145,7 +217,12 @@ StoreError BookConnection::failure(std::string_view what, const SQLite::Exceptio
             "The book " + path_.string() + " is busy: another program is writing to it (" + e.what() + ")",
             engineCode(e));
     }
-    return StoreError(std::string(what) + ": " + engineReason(e), engineCode(e));
+    // "disk I/O error" alone does not tell a full disk from a file-size limit or a failing device.
+    std::string reason = engineReason(e);
+    if (const int err = sqlite3_system_errno(db_.getHandle()); err != 0 && primaryCode(e) == SQLITE_IOERR) {
+        reason += ": " + std::string(std::strerror(err));
+    }
+    return StoreError(std::string(what) + ": " + reason, engineCode(e));
 }
 
 StoreError BookConnection::tableFailure(std::string_view what, const SQLite::Exception& e) {

@@ -26,8 +26,7 @@ int paramIndex(std::size_t column) {
 }
 constexpr int kRowidParam = static_cast<int>(kColumnCount) + 1;
 
-constexpr const char* kPastEnd = "No current record: the record set stands past its last row";
-constexpr const char* kDeletedRow = "No current record: the current row has been deleted";
+constexpr const char* kNoCurrentRecord = "There is no current record";
 
 // A statement left stepping would hold a read transaction (and, in WAL, the snapshot) until the next
 // call; every use ends with a reset, whether it returned a row, none, or threw.
@@ -148,12 +147,19 @@ struct Recordset::Cursor {
         }
     }
 
+    // In the operator's words: which records there were none of.
+    std::string noneFound() const {
+        if (byName)
+            return std::string(kNoCurrentRecord) + ": the book holds no record named \"" + name + "\"";
+        return std::string(kNoCurrentRecord) + ": the book holds no further record";
+    }
+
     void requireRow() const {
         if (position == Position::PastEnd) {
-            throw StoreError(kPastEnd);
+            throw StoreError(noneFound());
         }
         if (position == Position::Deleted) {
-            throw StoreError(kDeletedRow);
+            throw StoreError(std::string(kNoCurrentRecord) + ": it has just been deleted");
         }
     }
 
@@ -253,14 +259,14 @@ void Recordset::MoveFirst() {
     Cursor& c = cursor();
     c.seekFirst();
     if (c.position == Cursor::Position::PastEnd) {
-        throw StoreError("No current record: the record set has no rows");
+        throw StoreError(c.noneFound());
     }
 }
 
 void Recordset::MoveNext() {
     Cursor& c = cursor();
     if (c.position == Cursor::Position::PastEnd) {
-        throw StoreError("No current record: the record set already stands past its last row");
+        throw StoreError(c.noneFound());
     }
     c.pending = Cursor::Pending::None;
     SQLite::Statement& next = c.nextStatement();
