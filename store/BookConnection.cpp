@@ -11,6 +11,7 @@
 
 #include <SQLiteCpp/Statement.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sqlite3.h>
 #include <unistd.h>
 
@@ -91,13 +92,6 @@ void refuseUnwritable(const std::filesystem::path& file) {
     }
 }
 
-// A write past the process's file-size limit (ulimit -f) raises SIGXFSZ, which ends the program without a
-// word. Ignored, the write fails with EFBIG instead, and the save is reported like a full disk.
-void ignoreFileSizeSignal() {
-    static std::once_flag once;
-    std::call_once(once, [] { std::signal(SIGXFSZ, SIG_IGN); });
-}
-
 StoreError openFailure(const std::filesystem::path& file, const SQLite::Exception& e) {
     return StoreError(cannotOpen(file, engineReason(e)), engineCode(e));
 }
@@ -140,8 +134,27 @@ std::string engineReason(const SQLite::Exception& e) {
     return std::string(e.what()) + " (code " + std::to_string(e.getErrorCode()) + ")";
 }
 
+std::string engineReason(const SQLite::Exception& e, sqlite3* db) {
+    std::string reason = engineReason(e);
+    if (primaryCode(e) != SQLITE_IOERR) return reason;
+    // "disk I/O error" alone does not tell a file-size limit from a failing device. The engine does not
+    // always keep the system's own reason, so a limit in force is named whenever there is one.
+    if (const int err = sqlite3_system_errno(db); err != 0) reason += ": " + std::string(std::strerror(err));
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
+        reason += "; File too large? This program may not write files larger than " +
+                  std::to_string(limit.rlim_cur) + " bytes (ulimit -f)";
+    }
+    return reason;
+}
+
 int engineCode(const SQLite::Exception& e) {
     return e.getExtendedErrorCode() > 0 ? e.getExtendedErrorCode() : e.getErrorCode();
+}
+
+void ignoreFileSizeSignal() {
+    static std::once_flag once;
+    std::call_once(once, [] { std::signal(SIGXFSZ, SIG_IGN); });
 }
 
 BookConnection::BookConnection(std::filesystem::path file, SQLite::Database db)
@@ -217,12 +230,7 @@ StoreError BookConnection::failure(std::string_view what, const SQLite::Exceptio
             "The book " + path_.string() + " is busy: another program is writing to it (" + e.what() + ")",
             engineCode(e));
     }
-    // "disk I/O error" alone does not tell a full disk from a file-size limit or a failing device.
-    std::string reason = engineReason(e);
-    if (const int err = sqlite3_system_errno(db_.getHandle()); err != 0 && primaryCode(e) == SQLITE_IOERR) {
-        reason += ": " + std::string(std::strerror(err));
-    }
-    return StoreError(std::string(what) + ": " + reason, engineCode(e));
+    return StoreError(std::string(what) + ": " + engineReason(e, db_.getHandle()), engineCode(e));
 }
 
 StoreError BookConnection::tableFailure(std::string_view what, const SQLite::Exception& e) {

@@ -11,6 +11,8 @@
 
 #include "store/StoreError.h"
 
+struct sqlite3;
+
 namespace korvale {
 
 // One SQLite connection to a book, shared by the Database that opened it and every record set opened
@@ -47,8 +49,14 @@ private:
     SQLite::Database db_;
 };
 
-// "(reason, code N)" wording shared by every engine failure message.
+// "(reason, code N)" wording shared by every engine failure message; given the connection, an I/O error
+// also names the system's reason ("File too large").
 std::string engineReason(const SQLite::Exception& e);
+std::string engineReason(const SQLite::Exception& e, sqlite3* db);
+// A write past the process's file-size limit (ulimit -f) raises SIGXFSZ, which ends the program without a
+// word. Ignored, the write fails with EFBIG instead, and is reported like a full disk. Once per process.
+void ignoreFileSizeSignal();
+
 // The code a StoreError carries for an engine failure: the extended code where the engine gave one.
 int engineCode(const SQLite::Exception& e);
 

@@ -88,9 +88,7 @@ void removeBookFiles(const std::filesystem::path& file) {
     std::filesystem::remove(std::filesystem::path(file.string() + "-journal"), ignored);
 }
 
-void writeSchema(const std::filesystem::path& file) {
-    // An empty file is an empty database to the engine, so no SQLITE_OPEN_CREATE is needed here either.
-    SQLite::Database db(file, SQLite::OPEN_READWRITE);
+void fillSchema(const std::filesystem::path& file, SQLite::Database& db) {
     db.exec("PRAGMA synchronous = FULL");
     SQLite::Statement journal(db, "PRAGMA journal_mode = WAL");
     if (!journal.executeStep() || journal.getColumn(0).getString() != "wal") {
@@ -103,9 +101,20 @@ void writeSchema(const std::filesystem::path& file) {
     schema.commit();
 }
 
+void writeSchema(const std::filesystem::path& file) {
+    // An empty file is an empty database to the engine, so no SQLITE_OPEN_CREATE is needed here either.
+    SQLite::Database db(file, SQLite::OPEN_READWRITE);
+    try {
+        fillSchema(file, db);
+    } catch (const SQLite::Exception& e) {
+        throw StoreError(cannotCreate(file, engineReason(e, db.getHandle())), engineCode(e));
+    }
+}
+
 }  // namespace
 
 void createBook(const std::filesystem::path& file) {
+    ignoreFileSizeSignal();
     claimFile(file);
     try {
         writeSchema(file);

@@ -1,0 +1,334 @@
+// The record screens driven as an operator drives them: clicks, keys and focus moves on real widgets,
+// every box answered, and afterwards what the operator sees and what the book holds.
+
+#include <QTest>
+
+#include "tests/kit/App.h"
+#include "tests/kit/Boxes.h"
+
+Q_DECLARE_METATYPE(ScreenId)
+Q_DECLARE_METATYPE(kit::Boxes::Kind)
+
+namespace {
+
+using Kind = kit::Boxes::Kind;
+constexpr ScreenId kAdd = ScreenId::ADD_FORM, kUpdate = ScreenId::UPDATE_FORM, kSearch = ScreenId::SEARCH_FORM,
+                   kDelete = ScreenId::DELETE_FORM;
+
+QString ok(const QString& title, const QString& text, const char* icon = "-") {
+    return QStringList{title, text, "OK", icon}.join('|');
+}
+QString korvale(const QString& text) { return ok("KORVALE", text); }
+QString check(const QString& text) { return ok("On-Line Korvale", text); }
+QString noneNamed(const QString& name) {
+    return korvale("There is no current record: the book holds no record named \"" + name + "\"");
+}
+const QString kSureAdd = "CONFIRMATION|Are you sure that you want to be add this record|YN|i";
+const QString kSaved = ok("INFORMATION", "Record Is Saved", "i");
+const QString kMore = "KORVALE|do you want to add more record|YN|?";
+const QString kDate = korvale("A VALID DATE MUST BE GIVEN (EX. '23/07/87')");
+const QString kNoRecord = korvale("there is no record related to this name");
+const QString kRefresh = korvale("FORM IS REFRESH");
+const QString kSureUpdate = "On-Line Korvale|Are You Sure To update This Record|YN|i";
+const QString kUpdated = ok("On-Line Korvale", "Record has been updated", "i");
+const QString kSureRemove = "On-Line Korvale|Are You Sure To remove This Record|YN|i";
+const QString kDeleted = ok("On-Line Korvale", "Record has been deleted", "i");
+const QString kName = "customer name cannot be left empty", kAddress = "customer address cannot be left empty",
+              kDob = "customer date of birth cannot be left empty", kCategory = "category cannot be left empty";
+const QStringList kSame{"<the rows before>"};
+
+const QString ann = kit::row("ann lee", "a"), bob = kit::row("bob", "b"), bob2 = kit::row("bob", "c");
+// Every required field filled, so that moving about runs no check.
+const QString kFilled = "Text1=a; Text2=b; Text4=1-1-2000; Combo1=C; ";
+
+// The nine column fields of the screen, joined as a row is: what a look-up showed.
+QString shownRow(QWidget* screen) {
+    QStringList texts;
+    for (int i = 1; i <= 8; ++i) texts << kit::textOf(screen, QStringLiteral("Text%1").arg(i));
+    const QString category = kit::textOf(screen, "Combo1");
+    texts << (category.startsWith("<no field") ? kit::textOf(screen, "Text9") : category);
+    return texts.join('|');
+}
+
+}  // namespace
+
+class tst_Screens : public QObject {
+    Q_OBJECT
+private slots:
+    void scenarios_data();
+    void scenarios();
+    void requiredChecks_data();
+    void requiredChecks();
+    void keyRules_data();
+    void keyRules();
+};
+
+void tst_Screens::scenarios_data() {
+    QTest::addColumn<ScreenId>("screen");
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QString>("answers");
+    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<QStringList>("boxes");
+    // "@NAME" holds the focus, "NAME=TEXT" shows TEXT, "#ROW" is what the nine fields show.
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QStringList>("after");
+    const auto A = Kind::Answered;
+
+    QTest::newRow("add: a typed contact is stored as the rules let it in")
+        << kAdd << QStringList{}
+        << "click Text1; type John Smith; tab; type 1 High St; tab; type js@x.io; click Text4; "
+           "type {HOME}{SHIFT+END}2x3-07-1987; click Combo1; type friend; click Text5; type 0161 555; tab; "
+           "type 02-2; tab; type +44 7700; click Text8; type likes tea; click SUBMIT"
+        << "YN" << A << QStringList{kSureAdd, kSaved, kMore} << "Text1=john smith"
+        << QStringList{"john smith|1 High St|js@x.io|23-07-1987|0161555|02-2|447700|likes tea|friend"};
+    QTest::newRow("add: No stores nothing, and Yes to more empties all nine")
+        << kAdd << QStringList{} << "Text1=ann; Text8=x; Combo1=CLIENT; click SUBMIT" << "NY" << A
+        << QStringList{kSureAdd, kMore} << "Text1=, Text4=, Text8=, Combo1=" << QStringList{};
+    QTest::newRow("add: No to more keeps the fields; the hint is stored as the date")
+        << kAdd << QStringList{} << "Text1=ann; click SUBMIT" << "YN" << A << QStringList{kSureAdd, kSaved, kMore}
+        << "Text1=ann, Text4=dd-mm-yyyy" << QStringList{"ann|||dd-mm-yyyy|||||"};
+    QTest::newRow("add: two confirmed submits store two rows")
+        << kAdd << QStringList{ann} << "Text1=bob; Combo1=X; click SUBMIT; click SUBMIT" << "YNYN" << A
+        << QStringList{kSureAdd, kSaved, kMore, kSureAdd, kSaved, kMore} << ""
+        << QStringList{ann, "bob|||dd-mm-yyyy|||||X", "bob|||dd-mm-yyyy|||||X"};
+    QTest::newRow("add: REFRESH empties the texts and keeps the category")
+        << kAdd << QStringList{} << "Text1=ann; Text4=1-1-2000; Combo1=FRIEND; click REFRESH" << "" << A
+        << QStringList{} << "Text1=, Text4=, Combo1=FRIEND" << QStringList{};
+    QTest::newRow("add: Enter in a field starts nothing")
+        << kAdd << QStringList{} << "click Text1; type ann{ENTER}" << "" << A << QStringList{} << "Text1=ann, @Text1"
+        << QStringList{};
+    QTest::newRow("add: a click into the e-mail walks back to the empty name")
+        << kAdd << QStringList{} << "click Text3" << "" << A << QStringList{check(kAddress), check(kName)} << "@Text1"
+        << QStringList{};
+    QTest::newRow("add: Tab from the e-mail over the hint brings the date message only")
+        << kAdd << QStringList{} << "Text1=a; Text2=b; click Text3; tab" << "" << A << QStringList{kDate}
+        << "Text4=, @Text4" << QStringList{};
+    QTest::newRow("add, real boxes: the home phone on a fresh screen walks from the date to the name")
+        << kAdd << QStringList{} << "click Text5" << "" << Kind::Real
+        << QStringList{kDate, check(kAddress), check(kName)} << "Text4=, @Text1" << QStringList{};
+    QTest::newRow("add, real boxes: the home phone with the date emptied walks back twice")
+        << kAdd << QStringList{} << "Text4=; click Text5" << "" << Kind::Real
+        << QStringList{check(kDob), check(kAddress), check(kName), kDate, check(kAddress), check(kName)}
+        << "Text4=, @Text1" << QStringList{};
+
+    QTest::newRow("update: OK shows the first row of the name")
+        << kUpdate << QStringList{bob, ann, bob2} << "Text10=bob; click OK" << "" << A << QStringList{} << "#" + bob
+        << kSame;
+    QTest::newRow("update: OK without a row of the name keeps the fields")
+        << kUpdate << QStringList{ann} << "Text1=kept; Text10=cy; click OK" << "" << A
+        << QStringList{korvale("There is no record related to this name")} << "Text1=kept" << kSame;
+    QTest::newRow("update: a null remark stops the copy after the category")
+        << kUpdate << QStringList{"dee|d st|d@m|1-1-2000|d1|d2|d3|~|FRIEND"} << "Text8=old; Text10=dee; click OK"
+        << "" << A << QStringList{korvale("There is no record related to this name")}
+        << "Text7=d3, Combo1=FRIEND, Text8=old" << kSame;
+    QTest::newRow("update: UPDATE writes the fields into the row the look-up field names now")
+        << kUpdate << QStringList{ann, bob} << "Text10=ann lee; click OK; Text10=bob; click UPDATE" << "Y" << A
+        << QStringList{kSureUpdate, kUpdated} << "" << QStringList{ann, ann};
+    QTest::newRow("update: No changes nothing")
+        << kUpdate << QStringList{bob} << "Text10=bob; click OK; Text2=new; click UPDATE" << "N" << A
+        << QStringList{kSureUpdate} << "" << kSame;
+    QTest::newRow("update: a renamed row is not found by the next UPDATE")
+        << kUpdate << QStringList{bob} << "Text10=bob; click OK; Text1=rob; click UPDATE; click UPDATE" << "YY" << A
+        << QStringList{kSureUpdate, kUpdated, kSureUpdate, noneNamed("bob")} << ""
+        << QStringList{kit::row("rob", "b")};
+    QTest::newRow("update: REFERSH empties the nine fields and keeps the look-up")
+        << kUpdate << QStringList{bob} << "Text10=bob; click OK; click REFERSH" << "" << A << QStringList{}
+        << "#||||||||, Text10=bob" << kSame;
+    QTest::newRow("update: Enter in the look-up field starts nothing")
+        << kUpdate << QStringList{bob} << "click Text10; type bob{ENTER}" << "" << A << QStringList{}
+        << "Text10=bob, Text1=" << kSame;
+    QTest::newRow("update, real boxes: every exit from an empty date is checked")
+        << kUpdate << QStringList{} << "click Text4; click Text2; click Text2" << "" << Kind::Real
+        << QStringList{kDate, kDate} << "@Text4" << kSame;
+    QTest::newRow("update: a click on UPDATE that leaves an unreadable date is lost")
+        << kUpdate << QStringList{bob} << "Text10=bob; Text1=kept; click Text4; type 31-02-1987; click UPDATE" << ""
+        << A << QStringList{kDate} << "Text4=, Text1=kept, @Text4" << kSame;
+
+    QTest::newRow("search: opens on the name of the last stored row")
+        << kSearch << QStringList{bob, ann} << "" << "" << A << QStringList{} << "Text10=ann lee" << kSame;
+    QTest::newRow("search: SEARCH shows the first row of the name")
+        << kSearch << QStringList{bob, bob2, ann} << "Text10=bob; click SEARCH" << "" << A << QStringList{}
+        << "#" + bob << kSame;
+    QTest::newRow("search: quotes and wildcards find exactly their own name")
+        << kSearch << QStringList{kit::row("o'n%", "x"), kit::row("o'n_", "y")} << "Text10=o'n_; click SEARCH" << ""
+        << A << QStringList{} << "#" + kit::row("o'n_", "y") << kSame;
+    QTest::newRow("search: a name of no row") << kSearch << QStringList{bob} << "Text10=cy; click SEARCH" << "" << A
+                                              << QStringList{kNoRecord} << "Text1=" << kSame;
+    QTest::newRow("search: bytes that are not text are no record")
+        << kSearch << QStringList{"SQL INSERT INTO CLIENT_RECORDS VALUES ('x', X'FF', '', '', '', '', '', '', '')"}
+        << "click SEARCH" << "" << A << QStringList{kNoRecord} << "Text10=x" << kSame;
+    QTest::newRow("search: REFRESH empties every box, then says so")
+        << kSearch << QStringList{bob} << "click SEARCH; click REFRESH" << "" << A << QStringList{kRefresh}
+        << "#||||||||, Text10=" << kSame;
+    QTest::newRow("search: an empty book leaves the look-up field empty")
+        << kSearch << QStringList{} << "" << "" << A << QStringList{} << "Text10=" << kSame;
+
+    QTest::newRow("delete: REMOVE at once deletes the first row of the last name")
+        << kDelete << QStringList{bob, ann, bob2} << "click REMOVE" << "Y" << A
+        << QStringList{kSureRemove, korvale("1"), kDeleted} << "" << QStringList{ann, bob2};
+    QTest::newRow("delete: No still shows the count") << kDelete << QStringList{bob} << "click REMOVE" << "N" << A
+                                                      << QStringList{kSureRemove, korvale("1")} << "" << kSame;
+    QTest::newRow("delete: a name of no row counts 0 and is reported on Yes")
+        << kDelete << QStringList{bob} << "Text10=cy; click REMOVE" << "Y" << A
+        << QStringList{kSureRemove, korvale("0"), noneNamed("cy")} << "" << kSame;
+    QTest::newRow("delete: the name typed now goes, not the record on show")
+        << kDelete << QStringList{ann, bob} << "Text10=ann lee; click OK; Text10=bob; click REMOVE" << "Y" << A
+        << QStringList{kSureRemove, korvale("1"), kDeleted} << "#" + ann << QStringList{ann};
+    QTest::newRow("delete: two rows of a name take two REMOVEs")
+        << kDelete << QStringList{ann, bob, bob2} << "click REMOVE; click REMOVE" << "YY" << A
+        << QStringList{kSureRemove, korvale("1"), kDeleted, kSureRemove, korvale("1"), kDeleted} << ""
+        << QStringList{ann};
+    QTest::newRow("delete: OK after the delete finds nothing and keeps the boxes")
+        << kDelete << QStringList{bob} << "click OK; click REMOVE; click OK" << "Y" << A
+        << QStringList{kSureRemove, korvale("1"), kDeleted, kNoRecord} << "#" + bob << QStringList{};
+    QTest::newRow("delete: a row without values goes like any other")
+        << kDelete << QStringList{"cy|~|~|~|~|~|~|~|~"} << "click REMOVE" << "Y" << A
+        << QStringList{kSureRemove, korvale("1"), kDeleted} << "" << QStringList{};
+    QTest::newRow("delete: REMOVE after REFRESH finds no empty name")
+        << kDelete << QStringList{bob} << "click REFRESH; click REMOVE" << "Y" << A
+        << QStringList{kRefresh, kSureRemove, korvale("0"), noneNamed("")} << "Text10=" << kSame;
+}
+
+void tst_Screens::scenarios() {
+    QFETCH(ScreenId, screen);
+    QFETCH(QStringList, before);
+    QFETCH(QString, script);
+    QFETCH(QString, answers);
+    QFETCH(Kind, kind);
+    QFETCH(QStringList, boxes);
+    QFETCH(QString, shown);
+    QFETCH(QStringList, after);
+    kit::TempBook book;
+    for (const QString& row : before) {
+        if (row.startsWith("SQL "))
+            book.exec(qPrintable(row.mid(4)));
+        else
+            book.add({row});
+    }
+    const QStringList rowsBefore = book.rows();
+    kit::App app(book);
+    QWidget* window = app.open(screen);
+    QVERIFY(window);
+    kit::Boxes seen(kind, answers);
+    QVERIFY(kit::play(window, script));
+    QTRY_COMPARE(seen.seen, boxes);
+    QTest::qWait(kind == Kind::Real ? 100 : 0);
+    QCOMPARE(seen.seen, boxes);
+    QCOMPARE(seen.problems, QStringList());
+    for (const QString& expect : shown.split(", ", Qt::SkipEmptyParts)) {
+        if (expect.startsWith('@')) {
+            QCOMPARE(kit::focusName(), expect.mid(1));
+        } else if (expect.startsWith('#')) {
+            QCOMPARE(shownRow(window), expect.mid(1));
+        } else {
+            const qsizetype eq = expect.indexOf('=');
+            QCOMPARE(kit::textOf(window, expect.left(eq)), expect.mid(eq + 1));
+        }
+    }
+    QCOMPARE(book.rows(), after == kSame ? rowsBefore : after);
+}
+
+void tst_Screens::requiredChecks_data() {
+    QTest::addColumn<ScreenId>("screen");
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<QString>("focus");
+    const QString dob = "date of birth cannot be left empty";
+    for (ScreenId s : {kAdd, kUpdate}) {
+        const char* at = s == kAdd ? "add" : "update";
+        QTest::addRow("%s: the address tests the name", at) << s << kFilled + "Text1=; click Text2" << QStringList{kName}
+                                                            << "Text1";
+        QTest::addRow("%s: the e-mail tests the address", at)
+            << s << kFilled + "Text2=; click Text3" << QStringList{kAddress} << "Text2";
+        QTest::addRow("%s: the work phone tests the date", at)
+            << s << kFilled + "Text4=; click Text6" << QStringList{dob} << "Text4";
+        QTest::addRow("%s: the cell tests the date", at) << s << kFilled + "Text4=; click Text7" << QStringList{kDob}
+                                                         << "Text4";
+        QTest::addRow("%s: the remarks test the category", at)
+            << s << kFilled + "Combo1=; click Text8" << QStringList{kCategory} << "Combo1";
+        QTest::addRow("%s: Tab from an empty name", at) << s << kFilled + "Text1=; click Text1; tab"
+                                                        << QStringList{kName} << "Text1";
+    }
+    QTest::newRow("add: the date field tests the address")
+        << kAdd << kFilled + "Text2=; click Text4" << QStringList{kAddress} << "Text2";
+    QTest::newRow("add: the home phone tests the date, then reads it")
+        << kAdd << kFilled + "Text4=; click Text5" << QStringList{kDob, kDate.section('|', 1, 1)} << "Text4";
+    QTest::newRow("add: the home phone passes a readable date")
+        << kAdd << kFilled + "Text4=29-02-1988; click Text5" << QStringList{} << "Text5";
+    QTest::newRow("update: the home phone tests the date only")
+        << kUpdate << kFilled + "Text4=; click Text5" << QStringList{kDob} << "Text4";
+    QTest::newRow("update: the date field is entered without a check")
+        << kUpdate << kFilled + "Text2=; click Text4" << QStringList{} << "Text4";
+    QTest::newRow("update: Shift+Tab into the e-mail") << kUpdate << kFilled + "Text2=; click Text5; backtab"
+                                                       << QStringList{kAddress} << "Text2";
+    QTest::newRow("update: leaving a stored date with slashes passes")
+        << kUpdate << kFilled + "Text4=23/07/87; click Text4; click Text3" << QStringList{} << "Text3";
+    QTest::newRow("add: a name of one space is not empty")
+        << kAdd << kFilled + "Text1= ; click Text2" << QStringList{} << "Text2";
+    QTest::newRow("add: the hint is no empty date to the work phone")
+        << kAdd << "Text1=a; Text2=b; click Text6" << QStringList{} << "Text6";
+    QTest::newRow("add: the e-mail never tests the name") << kAdd << "click Text1; Text2=b; Text1=; click Text3"
+                                                          << QStringList{} << "Text3";
+    QTest::newRow("update: a category of its own is no empty one")
+        << kUpdate << kFilled + "Combo1=VIP; click Text8" << QStringList{} << "Text8";
+}
+
+void tst_Screens::requiredChecks() {
+    QFETCH(ScreenId, screen);
+    QFETCH(QString, script);
+    QFETCH(QStringList, messages);
+    QFETCH(QString, focus);
+    kit::TempBook book;
+    kit::App app(book);
+    QWidget* window = app.open(screen);
+    QVERIFY(window);
+    kit::Boxes boxes;
+    QVERIFY(kit::play(window, script));
+    QStringList texts;
+    for (const QString& face : boxes.seen) texts << face.section('|', 1, 1);
+    QCOMPARE(texts, messages);
+    QCOMPARE(kit::focusName(), focus);
+}
+
+void tst_Screens::keyRules_data() {
+    QTest::addColumn<ScreenId>("screen");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("kept");
+    QTest::newRow("add name: capitals made small, the apostrophe dropped")
+        << kAdd << "Text1" << "type O'Neil Smith" << "oneil smith";
+    QTest::newRow("add name: Ctrl+V and composed letters type nothing")
+        << kAdd << "Text1" << "type ab{CTRL+V}; compose é; type c" << "abc";
+    QTest::newRow("add name: Delete deletes") << kAdd << "Text1" << "type ab{HOME}{DEL}" << "b";
+    QTest::newRow("add address: everything, composed letters too")
+        << kAdd << "Text2" << "type O'Neil St. #4; compose é" << "O'Neil St. #4é";
+    for (ScreenId s : {kAdd, kUpdate}) {
+        const char* at = s == kAdd ? "add" : "update";
+        for (const char* field : {"Text4", "Text5", "Text6", "Text7"})
+            QTest::addRow("%s %s: digits and '-' only", at, field) << s << field << "type +4 (1)/2-3.x" << "412-3";
+    }
+    QTest::newRow("update name") << kUpdate << "Text1" << "type Bo B1" << "bo b";
+    QTest::newRow("update look-up") << kUpdate << "Text10" << "type Bo B1" << "bo b";
+    QTest::newRow("search look-up") << kSearch << "Text10" << "type Bo B1; compose é" << "bo b";
+    QTest::newRow("delete look-up") << kDelete << "Text10" << "type Bo B1" << "bo b";
+}
+
+void tst_Screens::keyRules() {
+    QFETCH(ScreenId, screen);
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    QFETCH(QString, kept);
+    kit::TempBook book;
+    kit::App app(book);
+    QWidget* window = app.open(screen);
+    QVERIFY(window);
+    kit::Boxes boxes;
+    const bool writing = screen == kAdd || screen == kUpdate;
+    QVERIFY(kit::play(window, (writing ? kFilled : QString()) + "click " + field + "; type {HOME}{SHIFT+END}{BS}; " + typed));
+    QCOMPARE(kit::textOf(window, field), kept);
+    QCOMPARE(boxes.seen, QStringList());
+}
+
+QTEST_MAIN(tst_Screens)
+#include "tst_Screens.moc"

@@ -1,0 +1,290 @@
+// The store on real books in temporary folders: books it must refuse, look-ups by any name, values
+// other programs wrote, a book replaced or deleted under it, and a writer killed at any moment.
+
+#include <QRandomGenerator>
+#include <QSet>
+#include <SQLiteCpp/Database.h>
+#include <QTest>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "store/BookSchema.h"
+#include "store/ClientStore.h"
+#include "store/DbEngine.h"
+#include "store/StoreError.h"
+#include "tests/kit/TempBook.h"
+
+using korvale::ClientRecord;
+using korvale::ClientStore;
+using korvale::Column;
+using korvale::RecordSource;
+
+namespace {
+
+// The StoreError the action throws, or "" when it succeeds.
+template <class Action>
+QString failureOf(Action&& action) {
+    try {
+        action();
+    } catch (const korvale::StoreError& e) {
+        return QString::fromUtf8(e.what());
+    }
+    return QString();
+}
+
+QString openFailure(const kit::TempBook& book) {
+    ClientStore store;
+    return failureOf([&] { store.open(book.dir(), RecordSource::wholeTable()); });
+}
+
+ClientRecord named(const std::string& name, const std::string& remarks = {}) {
+    ClientRecord r;
+    r[Column::Name] = name;
+    r[Column::remarks] = remarks;
+    return r;
+}
+
+// Root writes through any mode bits: while it lives, a root test hands the book's folder to an ordinary
+// user and acts as that user.
+class AsOrdinaryUser {
+public:
+    explicit AsOrdinaryUser(const kit::TempBook& book) {
+        if (::geteuid() != 0) return;
+        constexpr uid_t kNobody = 65534;
+        active_ = ::chown(book.dir().c_str(), kNobody, kNobody) == 0 &&
+                  ::chown(book.file().c_str(), kNobody, kNobody) == 0 && ::seteuid(kNobody) == 0;
+    }
+    ~AsOrdinaryUser() {
+        if (active_) (void)::seteuid(0);
+    }
+
+private:
+    bool active_ = false;
+};
+
+}  // namespace
+
+class tst_Store : public QObject {
+    Q_OBJECT
+private slots:
+    void refusedBooks_data();
+    void refusedBooks();
+    void unwritableBookLeavesNothingBehind_data();
+    void unwritableBookLeavesNothingBehind();
+    void lookUpFindsExactlyItsName();
+    void valuesOtherProgramsWrote_data();
+    void valuesOtherProgramsWrote();
+    void bookReplacedOrDeletedWhileOpen();
+    void creationFailingHalfWayLeavesNothing();
+    void killedWriterLosesNothingAcknowledged();
+};
+
+void tst_Store::refusedBooks_data() {
+    QTest::addColumn<QString>("make");
+    QTest::addColumn<QString>("cause");
+    QTest::newRow("no file") << "" << "the file does not exist";
+    QTest::newRow("a directory") << "mkdir" << "it is a directory, not a file";
+    QTest::newRow("a FIFO") << "mkfifo" << "it is not a regular file";
+    QTest::newRow("a text file") << "text" << "is not a book: file is not a database";
+    QTest::newRow("no table") << "CREATE TABLE CLIENTS (Name TEXT)" << "has no table CLIENT_RECORDS";
+    QTest::newRow("a column missing")
+        << "CREATE TABLE CLIENT_RECORDS (Name TEXT, address TEXT, email_id TEXT, dob TEXT, H_PHONE TEXT, "
+           "W_PHONE TEXT, cell_no TEXT, CATEGORY TEXT)"
+        << "has no column remarks";
+    QTest::newRow("an integer telephone")
+        << "CREATE TABLE CLIENT_RECORDS (Name TEXT, address TEXT, email_id TEXT, dob TEXT, H_PHONE INTEGER, "
+           "W_PHONE TEXT, cell_no TEXT, remarks TEXT, CATEGORY TEXT)"
+        << "the column H_PHONE of CLIENT_RECORDS is declared INTEGER, not TEXT";
+    QTest::newRow("a numeric date")
+        << "CREATE TABLE CLIENT_RECORDS (name VARCHAR(20), address CLOB, email_id TEXT, DOB DATE, H_PHONE TEXT, "
+           "W_PHONE TEXT, cell_no TEXT, remarks TEXT, CATEGORY TEXT)"
+        << "the column dob of CLIENT_RECORDS is declared DATE, not TEXT";
+    QTest::newRow("texts by other names")
+        << "CREATE TABLE CLIENT_RECORDS (name VARCHAR(20), address CLOB, email_id NCHAR(9), dob TEXT, H_PHONE TEXT, "
+           "W_PHONE TEXT, cell_no TEXT, remarks TEXT, CATEGORY TEXT)"
+        << "";
+}
+
+void tst_Store::refusedBooks() {
+    QFETCH(QString, make);
+    QFETCH(QString, cause);
+    kit::TempBook book(kit::TempBook::Start::Empty);
+    const std::string path = book.file().string();
+    if (make == "mkdir") QVERIFY(::mkdir(path.c_str(), 0700) == 0);
+    if (make == "mkfifo") QVERIFY(::mkfifo(path.c_str(), 0600) == 0);
+    if (make == "text") {
+        QFile text(QString::fromStdString(path));
+        QVERIFY(text.open(QIODevice::WriteOnly) && text.write(QByteArray(2000, 'x')) == 2000);
+    }
+    if (make.startsWith("CREATE")) book.exec(qPrintable(make));
+    const QString failure = openFailure(book);
+    QVERIFY2(cause.isEmpty() ? failure.isEmpty() : failure.contains(cause), qPrintable(failure));
+    if (cause.isEmpty()) return;
+    QVERIFY2(failure.contains(QString::fromStdString(path)), qPrintable(failure));
+    // A refused book gets no journal files from the engine.
+    QVERIFY(!std::filesystem::exists(path + "-wal") && !std::filesystem::exists(path + "-shm"));
+}
+
+void tst_Store::unwritableBookLeavesNothingBehind_data() {
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<QString>("cause");
+    QTest::newRow("a read-only book") << "book" << "the file is read-only to this program";
+    QTest::newRow("a read-only folder") << "folder" << "its directory";
+    QTest::newRow("journal files left read-only") << "journal" << "its journal file";
+}
+
+// A book that cannot be written is refused before the engine creates anything beside it; made writable
+// again, it opens and keeps a save.
+void tst_Store::unwritableBookLeavesNothingBehind() {
+    QFETCH(QString, what);
+    QFETCH(QString, cause);
+    kit::TempBook book;
+    const AsOrdinaryUser user(book);
+    const std::string file = book.file().string();
+    if (what == "book") QVERIFY(::chmod(file.c_str(), 0400) == 0);
+    if (what == "folder") QVERIFY(::chmod(book.dir().c_str(), 0500) == 0);
+    for (const char* side : {"-wal", "-shm"}) {
+        if (what == "journal") QVERIFY(QFile(QString::fromStdString(file + side)).open(QIODevice::WriteOnly));
+        if (what == "journal") QVERIFY(::chmod((file + side).c_str(), 0400) == 0);
+    }
+    const QString failure = openFailure(book);
+    QVERIFY2(failure.contains(cause), qPrintable(failure));
+    QCOMPARE(std::filesystem::exists(file + "-wal") || std::filesystem::exists(file + "-shm"), what == "journal");
+
+    QVERIFY(::chmod(book.dir().c_str(), 0700) == 0 && ::chmod(file.c_str(), 0600) == 0);
+    for (const char* side : {"-wal", "-shm"}) (void)::chmod((file + side).c_str(), 0600);
+    ClientStore store;
+    store.open(book.dir(), RecordSource::wholeTable());
+    store.addRow(named("kept"));
+    QCOMPARE(book.rows().size(), 1);
+}
+
+// Names are bound, never built into the query: quotes, wildcards and letter case are plain characters,
+// and the first stored row of the exact name is the one found.
+void tst_Store::lookUpFindsExactlyItsName() {
+    const QStringList names{"o'neil", "a%",       "a_",       "a\\b", "",           "x' OR '1'='1",
+                            "ÅSA",    "two  gap", " lead",    "trail ", "tab\tin",  "ab"};
+    const QStringList decoys{"oneil", "abc", "a-", "a\\\\b", " ", "x", "åsa", "two gap", "lead", "trail", "tab in", "AB"};
+    kit::TempBook book;
+    QStringList rows;
+    for (qsizetype i = 0; i < names.size(); ++i)
+        rows << QStringList{decoys[i], "decoy", "", "", "", "", "", "", ""}.join('|')
+             << QStringList{names[i], "first", "", "", "", "", "", "", ""}.join('|')
+             << QStringList{names[i], "second", "", "", "", "", "", "", ""}.join('|');
+    book.add(rows);
+    ClientStore store;
+    store.open(book.dir(), RecordSource::wholeTable());
+    for (const QString& name : names) {
+        store.lookUp(name.toStdString());
+        QCOMPARE(QString::fromStdString(store.rows().Field("address")), QStringLiteral("first"));
+        QCOMPARE(store.rows().RecordCount(), qint64(1));
+    }
+}
+
+void tst_Store::valuesOtherProgramsWrote_data() {
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("read");
+    QTest::newRow("bytes of text") << "X'C3A9'" << "é";
+    QTest::newRow("text with a NUL") << "'a' || char(0) || 'b'" << QString::fromUtf8("a\0b", 3);
+    QTest::newRow("NULL") << "NULL" << "Column H_PHONE of the current record holds no value (null)";
+}
+
+void tst_Store::valuesOtherProgramsWrote() {
+    QFETCH(QString, value);
+    QFETCH(QString, read);
+    kit::TempBook book;
+    book.exec(qPrintable("INSERT INTO CLIENT_RECORDS (Name, H_PHONE) VALUES ('n', " + value + ")"));
+    ClientStore store;
+    store.open(book.dir(), RecordSource::wholeTable());
+    QString got;
+    const QString failure = failureOf([&] { got = QString::fromStdString(store.rows().Field("H_PHONE")); });
+    QCOMPARE(failure.isEmpty() ? got : failure, read);
+}
+
+void tst_Store::bookReplacedOrDeletedWhileOpen() {
+    kit::TempBook book;
+    book.add({kit::row("old", "o")});
+    ClientStore first;
+    first.open(book.dir(), RecordSource::wholeTable());
+    // Another book put in its place: the next store reads the new one.
+    kit::TempBook other;
+    other.add({kit::row("new", "n")});
+    QVERIFY(std::rename(other.file().c_str(), book.file().c_str()) == 0);
+    ClientStore second;
+    second.open(book.dir(), RecordSource::wholeTable());
+    QCOMPARE(second.rows().Field("Name"), std::string("new"));
+    // The book deleted while a store holds it: nothing is written anywhere, and that is said.
+    QVERIFY(std::filesystem::remove(book.file()));
+    const QString failure = failureOf([&] { second.addRow(named("lost")); });
+    QVERIFY2(failure.contains("was deleted or moved while it was open: nothing was written"), qPrintable(failure));
+}
+
+void tst_Store::creationFailingHalfWayLeavesNothing() {
+    kit::TempBook book(kit::TempBook::Start::Empty);
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit tiny = saved;
+    tiny.rlim_cur = 512;
+    ::setrlimit(RLIMIT_FSIZE, &tiny);
+    const QString failure = failureOf([&] { korvale::createBook(book.file()); });
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    QVERIFY2(failure.contains("Cannot create the book") && failure.contains("File too large"), qPrintable(failure));
+    QVERIFY(std::filesystem::is_empty(book.dir()));
+}
+
+// A second program adds and deletes through the store and says each time a call has returned; it is
+// killed at a random moment, over and over. Every acknowledged change must be in the book afterwards.
+void tst_Store::killedWriterLosesNothingAcknowledged() {
+    const quint32 seed = QRandomGenerator::global()->generate();
+    qInfo("killed writer: seed %u", seed);
+    QRandomGenerator random(seed);
+    kit::TempBook book;
+    int acknowledged = -1;
+    for (int kill = 0; kill < 200; ++kill) {
+        int pipeEnds[2];
+        QVERIFY(::pipe(pipeEnds) == 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::close(pipeEnds[0]);
+            try {
+                ClientStore store;
+                store.open(book.dir(), RecordSource::wholeTable());
+                // Op i adds "n<i>" unless it is there, and deletes "n<i-10>"; done twice it does no harm.
+                for (int i = acknowledged + 1;; ++i) {
+                    store.lookUp("n" + std::to_string(i));
+                    if (store.rows().Eof()) store.addRow(named("n" + std::to_string(i)));
+                    store.lookUp("n" + std::to_string(i - 10));
+                    if (!store.rows().Eof()) store.rows().Delete();
+                    if (::write(pipeEnds[1], &i, sizeof i) != sizeof i) ::_exit(1);
+                }
+            } catch (...) {
+                ::_exit(2);
+            }
+        }
+        ::close(pipeEnds[1]);
+        // Once the writer is going, it dies at any moment of its next few writes.
+        if (int first; ::read(pipeEnds[0], &first, sizeof first) == sizeof first) acknowledged = first;
+        ::usleep(random.bounded(8000u));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        for (int i; ::read(pipeEnds[0], &i, sizeof i) == sizeof i;) acknowledged = i;
+        ::close(pipeEnds[0]);
+        SQLite::Database db(book.file(), SQLite::OPEN_READONLY);
+        QCOMPARE(db.execAndGet("PRAGMA integrity_check").getString(), std::string("ok"));
+        QSet<QString> names;
+        for (const QString& row : book.rows()) names.insert(row.section('|', 0, 0));
+        for (int j = std::max(0, acknowledged - 30); j <= acknowledged; ++j) {
+            const bool present = names.contains(QStringLiteral("n%1").arg(j));
+            // Deleted by an acknowledged op, or by the op in flight (either way), or still there.
+            if (j + 10 <= acknowledged) QVERIFY2(!present, qPrintable(QStringLiteral("n%1 came back").arg(j)));
+            if (j + 10 > acknowledged + 1) QVERIFY2(present, qPrintable(QStringLiteral("n%1 was lost").arg(j)));
+        }
+    }
+    QVERIFY2(acknowledged > 20, "the writer never got going");
+}
+
+QTEST_APPLESS_MAIN(tst_Store)
+#include "tst_Store.moc"
