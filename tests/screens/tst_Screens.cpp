@@ -12,14 +12,18 @@ Q_DECLARE_METATYPE(kit::Boxes::Kind)
 namespace {
 
 using Kind = kit::Boxes::Kind;
-constexpr ScreenId kAdd = ScreenId::ADD_FORM, kUpdate = ScreenId::UPDATE_FORM, kSearch = ScreenId::SEARCH_FORM,
-                   kDelete = ScreenId::DELETE_FORM;
+constexpr ScreenId kAdd = ScreenId::ADD_FORM, kUpdate = ScreenId::UPDATE_FORM,
+                   kSearch = ScreenId::SEARCH_FORM, kDelete = ScreenId::DELETE_FORM;
 
 QString ok(const QString& title, const QString& text, const char* icon = "-") {
     return QStringList{title, text, "OK", icon}.join('|');
 }
-QString korvale(const QString& text) { return ok("KORVALE", text); }
-QString check(const QString& text) { return ok("On-Line Korvale", text); }
+QString korvale(const QString& text) {
+    return ok("KORVALE", text);
+}
+QString check(const QString& text) {
+    return ok("On-Line Korvale", text);
+}
 QString noneNamed(const QString& name) {
     return korvale("There is no current record: the book holds no record named \"" + name + "\"");
 }
@@ -33,8 +37,10 @@ const QString kSureUpdate = "On-Line Korvale|Are You Sure To update This Record|
 const QString kUpdated = ok("On-Line Korvale", "Record has been updated", "i");
 const QString kSureRemove = "On-Line Korvale|Are You Sure To remove This Record|YN|i";
 const QString kDeleted = ok("On-Line Korvale", "Record has been deleted", "i");
-const QString kName = "customer name cannot be left empty", kAddress = "customer address cannot be left empty",
-              kDob = "customer date of birth cannot be left empty", kCategory = "category cannot be left empty";
+const QString kName = "customer name cannot be left empty",
+              kAddress = "customer address cannot be left empty",
+              kDob = "customer date of birth cannot be left empty",
+              kCategory = "category cannot be left empty";
 const QStringList kSame{"<the rows before>"};
 
 const QString ann = kit::row("ann lee", "a"), bob = kit::row("bob", "b"), bob2 = kit::row("bob", "c");
@@ -73,121 +79,99 @@ void tst_Screens::scenarios_data() {
     // "@NAME" holds the focus, "NAME=TEXT" shows TEXT, "#ROW" is what the nine fields show.
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QStringList>("after");
-    const auto A = Kind::Answered;
+    // One scenario: the book before, the operator's script with the answers to the questions, and then
+    // the boxes seen, what the screen shows and the rows of the book.
+    const auto row = [](const char* name, ScreenId screen, const QStringList& before, const QString& script,
+                        const QString& answers, const QStringList& boxes, const QString& shown,
+                        const QStringList& after, Kind kind = Kind::Answered) {
+        QTest::newRow(name) << screen << before << script << answers << kind << boxes << shown << after;
+    };
+    row("add: a typed contact is stored as the rules let it in", kAdd, {},
+        "click Text1; type John Smith; tab; type 1 High St; tab; type js@x.io; click Text4; "
+        "type {HOME}{SHIFT+END}2x3-07-1987; click Combo1; type friend; click Text5; type 0161 555; tab; "
+        "type 02-2; tab; type +44 7700; click Text8; type likes tea; click SUBMIT",
+        "YN", {kSureAdd, kSaved, kMore}, "Text1=john smith",
+        {"john smith|1 High St|js@x.io|23-07-1987|0161555|02-2|447700|likes tea|friend"});
+    row("add: No stores nothing, and Yes to more empties all nine", kAdd, {},
+        "Text1=ann; Text8=x; Combo1=CLIENT; click SUBMIT", "NY", {kSureAdd, kMore},
+        "Text1=, Text4=, Text8=, Combo1=", {});
+    row("add: No to more keeps the fields; the hint is stored as the date", kAdd, {},
+        "Text1=ann; click SUBMIT", "YN", {kSureAdd, kSaved, kMore}, "Text1=ann, Text4=dd-mm-yyyy",
+        {"ann|||dd-mm-yyyy|||||"});
+    row("add: REFRESH empties the texts and keeps the category", kAdd, {},
+        "Text1=ann; Text4=1-1-2000; Combo1=FRIEND; click REFRESH", "", {}, "Text1=, Text4=, Combo1=FRIEND",
+        {});
+    row("add: Enter in a field starts nothing", kAdd, {}, "click Text1; type ann{ENTER}", "", {},
+        "Text1=ann, @Text1", {});
+    row("add: a click into the e-mail walks back to the empty name", kAdd, {}, "click Text3", "",
+        {check(kAddress), check(kName)}, "@Text1", {});
+    row("add: Tab from the e-mail over the hint brings the date message only", kAdd, {},
+        "Text1=a; Text2=b; click Text3; tab", "", {kDate}, "Text4=, @Text4", {});
+    row("add, real boxes: the home phone on a fresh screen walks from the date to the name", kAdd, {},
+        "click Text5", "", {kDate, check(kAddress), check(kName)}, "Text4=, @Text1", {}, Kind::Real);
+    row("add, real boxes: the home phone with the date emptied walks back twice", kAdd, {},
+        "Text4=; click Text5", "",
+        {check(kDob), check(kAddress), check(kName), kDate, check(kAddress), check(kName)}, "Text4=, @Text1",
+        {}, Kind::Real);
 
-    QTest::newRow("add: a typed contact is stored as the rules let it in")
-        << kAdd << QStringList{}
-        << "click Text1; type John Smith; tab; type 1 High St; tab; type js@x.io; click Text4; "
-           "type {HOME}{SHIFT+END}2x3-07-1987; click Combo1; type friend; click Text5; type 0161 555; tab; "
-           "type 02-2; tab; type +44 7700; click Text8; type likes tea; click SUBMIT"
-        << "YN" << A << QStringList{kSureAdd, kSaved, kMore} << "Text1=john smith"
-        << QStringList{"john smith|1 High St|js@x.io|23-07-1987|0161555|02-2|447700|likes tea|friend"};
-    QTest::newRow("add: No stores nothing, and Yes to more empties all nine")
-        << kAdd << QStringList{} << "Text1=ann; Text8=x; Combo1=CLIENT; click SUBMIT" << "NY" << A
-        << QStringList{kSureAdd, kMore} << "Text1=, Text4=, Text8=, Combo1=" << QStringList{};
-    QTest::newRow("add: No to more keeps the fields; the hint is stored as the date")
-        << kAdd << QStringList{} << "Text1=ann; click SUBMIT" << "YN" << A << QStringList{kSureAdd, kSaved, kMore}
-        << "Text1=ann, Text4=dd-mm-yyyy" << QStringList{"ann|||dd-mm-yyyy|||||"};
-    QTest::newRow("add: two confirmed submits store two rows")
-        << kAdd << QStringList{ann} << "Text1=bob; Combo1=X; click SUBMIT; click SUBMIT" << "YNYN" << A
-        << QStringList{kSureAdd, kSaved, kMore, kSureAdd, kSaved, kMore} << ""
-        << QStringList{ann, "bob|||dd-mm-yyyy|||||X", "bob|||dd-mm-yyyy|||||X"};
-    QTest::newRow("add: REFRESH empties the texts and keeps the category")
-        << kAdd << QStringList{} << "Text1=ann; Text4=1-1-2000; Combo1=FRIEND; click REFRESH" << "" << A
-        << QStringList{} << "Text1=, Text4=, Combo1=FRIEND" << QStringList{};
-    QTest::newRow("add: Enter in a field starts nothing")
-        << kAdd << QStringList{} << "click Text1; type ann{ENTER}" << "" << A << QStringList{} << "Text1=ann, @Text1"
-        << QStringList{};
-    QTest::newRow("add: a click into the e-mail walks back to the empty name")
-        << kAdd << QStringList{} << "click Text3" << "" << A << QStringList{check(kAddress), check(kName)} << "@Text1"
-        << QStringList{};
-    QTest::newRow("add: Tab from the e-mail over the hint brings the date message only")
-        << kAdd << QStringList{} << "Text1=a; Text2=b; click Text3; tab" << "" << A << QStringList{kDate}
-        << "Text4=, @Text4" << QStringList{};
-    QTest::newRow("add, real boxes: the home phone on a fresh screen walks from the date to the name")
-        << kAdd << QStringList{} << "click Text5" << "" << Kind::Real
-        << QStringList{kDate, check(kAddress), check(kName)} << "Text4=, @Text1" << QStringList{};
-    QTest::newRow("add, real boxes: the home phone with the date emptied walks back twice")
-        << kAdd << QStringList{} << "Text4=; click Text5" << "" << Kind::Real
-        << QStringList{check(kDob), check(kAddress), check(kName), kDate, check(kAddress), check(kName)}
-        << "Text4=, @Text1" << QStringList{};
+    row("update: OK shows the first row of the name", kUpdate, {bob, ann, bob2}, "Text10=bob; click OK", "",
+        {}, "#" + bob, kSame);
+    row("update: OK without a row of the name keeps the fields", kUpdate, {ann},
+        "Text1=kept; Text10=cy; click OK", "", {korvale("There is no record related to this name")},
+        "Text1=kept", kSame);
+    row("update: a null remark stops the copy after the category", kUpdate,
+        {"dee|d st|d@m|1-1-2000|d1|d2|d3|~|FRIEND"}, "Text8=old; Text10=dee; click OK", "",
+        {korvale("There is no record related to this name")}, "Text7=d3, Combo1=FRIEND, Text8=old", kSame);
+    row("update: UPDATE writes the fields into the row the look-up field names now", kUpdate, {ann, bob},
+        "Text10=ann lee; click OK; Text10=bob; click UPDATE", "Y", {kSureUpdate, kUpdated}, "", {ann, ann});
+    row("update: No changes nothing", kUpdate, {bob}, "Text10=bob; click OK; Text2=new; click UPDATE", "N",
+        {kSureUpdate}, "", kSame);
+    row("update: a renamed row is not found by the next UPDATE", kUpdate, {bob},
+        "Text10=bob; click OK; Text1=rob; click UPDATE; click UPDATE", "YY",
+        {kSureUpdate, kUpdated, kSureUpdate, noneNamed("bob")}, "", {kit::row("rob", "b")});
+    row("update: REFERSH empties the nine fields and keeps the look-up", kUpdate, {bob},
+        "Text10=bob; click OK; click REFERSH", "", {}, "#||||||||, Text10=bob", kSame);
+    row("update, real boxes: every exit from an empty date is checked", kUpdate, {},
+        "click Text4; click Text2; click Text2", "", {kDate, kDate}, "@Text4", kSame, Kind::Real);
+    row("update: a click on UPDATE that leaves an unreadable date is lost", kUpdate, {bob},
+        "Text10=bob; Text1=kept; click Text4; type 31-02-1987; click UPDATE", "", {kDate},
+        "Text4=, Text1=kept, @Text4", kSame);
 
-    QTest::newRow("update: OK shows the first row of the name")
-        << kUpdate << QStringList{bob, ann, bob2} << "Text10=bob; click OK" << "" << A << QStringList{} << "#" + bob
-        << kSame;
-    QTest::newRow("update: OK without a row of the name keeps the fields")
-        << kUpdate << QStringList{ann} << "Text1=kept; Text10=cy; click OK" << "" << A
-        << QStringList{korvale("There is no record related to this name")} << "Text1=kept" << kSame;
-    QTest::newRow("update: a null remark stops the copy after the category")
-        << kUpdate << QStringList{"dee|d st|d@m|1-1-2000|d1|d2|d3|~|FRIEND"} << "Text8=old; Text10=dee; click OK"
-        << "" << A << QStringList{korvale("There is no record related to this name")}
-        << "Text7=d3, Combo1=FRIEND, Text8=old" << kSame;
-    QTest::newRow("update: UPDATE writes the fields into the row the look-up field names now")
-        << kUpdate << QStringList{ann, bob} << "Text10=ann lee; click OK; Text10=bob; click UPDATE" << "Y" << A
-        << QStringList{kSureUpdate, kUpdated} << "" << QStringList{ann, ann};
-    QTest::newRow("update: No changes nothing")
-        << kUpdate << QStringList{bob} << "Text10=bob; click OK; Text2=new; click UPDATE" << "N" << A
-        << QStringList{kSureUpdate} << "" << kSame;
-    QTest::newRow("update: a renamed row is not found by the next UPDATE")
-        << kUpdate << QStringList{bob} << "Text10=bob; click OK; Text1=rob; click UPDATE; click UPDATE" << "YY" << A
-        << QStringList{kSureUpdate, kUpdated, kSureUpdate, noneNamed("bob")} << ""
-        << QStringList{kit::row("rob", "b")};
-    QTest::newRow("update: REFERSH empties the nine fields and keeps the look-up")
-        << kUpdate << QStringList{bob} << "Text10=bob; click OK; click REFERSH" << "" << A << QStringList{}
-        << "#||||||||, Text10=bob" << kSame;
-    QTest::newRow("update: Enter in the look-up field starts nothing")
-        << kUpdate << QStringList{bob} << "click Text10; type bob{ENTER}" << "" << A << QStringList{}
-        << "Text10=bob, Text1=" << kSame;
-    QTest::newRow("update, real boxes: every exit from an empty date is checked")
-        << kUpdate << QStringList{} << "click Text4; click Text2; click Text2" << "" << Kind::Real
-        << QStringList{kDate, kDate} << "@Text4" << kSame;
-    QTest::newRow("update: a click on UPDATE that leaves an unreadable date is lost")
-        << kUpdate << QStringList{bob} << "Text10=bob; Text1=kept; click Text4; type 31-02-1987; click UPDATE" << ""
-        << A << QStringList{kDate} << "Text4=, Text1=kept, @Text4" << kSame;
+    row("search: opens on the name of the last stored row", kSearch, {bob, ann}, "", "", {}, "Text10=ann lee",
+        kSame);
+    row("search: SEARCH shows the first row of the name", kSearch, {bob, bob2, ann},
+        "Text10=bob; click SEARCH", "", {}, "#" + bob, kSame);
+    row("search: quotes and wildcards find exactly their own name", kSearch,
+        {kit::row("o'n%", "x"), kit::row("o'n_", "y")}, "Text10=o'n_; click SEARCH", "", {},
+        "#" + kit::row("o'n_", "y"), kSame);
+    row("search: a name of no row", kSearch, {bob}, "Text10=cy; click SEARCH", "", {kNoRecord},
+        "Text1=", kSame);
+    row("search: bytes that are not text are no record", kSearch,
+        {"SQL INSERT INTO CLIENT_RECORDS VALUES ('x', X'FF', '', '', '', '', '', '', '')"}, "click SEARCH",
+        "", {kNoRecord}, "Text10=x", kSame);
+    row("search: REFRESH empties every box, then says so", kSearch, {bob}, "click SEARCH; click REFRESH", "",
+        {kRefresh}, "#||||||||, Text10=", kSame);
+    row("search: an empty book leaves the look-up field empty", kSearch, {}, "", "", {}, "Text10=", kSame);
 
-    QTest::newRow("search: opens on the name of the last stored row")
-        << kSearch << QStringList{bob, ann} << "" << "" << A << QStringList{} << "Text10=ann lee" << kSame;
-    QTest::newRow("search: SEARCH shows the first row of the name")
-        << kSearch << QStringList{bob, bob2, ann} << "Text10=bob; click SEARCH" << "" << A << QStringList{}
-        << "#" + bob << kSame;
-    QTest::newRow("search: quotes and wildcards find exactly their own name")
-        << kSearch << QStringList{kit::row("o'n%", "x"), kit::row("o'n_", "y")} << "Text10=o'n_; click SEARCH" << ""
-        << A << QStringList{} << "#" + kit::row("o'n_", "y") << kSame;
-    QTest::newRow("search: a name of no row") << kSearch << QStringList{bob} << "Text10=cy; click SEARCH" << "" << A
-                                              << QStringList{kNoRecord} << "Text1=" << kSame;
-    QTest::newRow("search: bytes that are not text are no record")
-        << kSearch << QStringList{"SQL INSERT INTO CLIENT_RECORDS VALUES ('x', X'FF', '', '', '', '', '', '', '')"}
-        << "click SEARCH" << "" << A << QStringList{kNoRecord} << "Text10=x" << kSame;
-    QTest::newRow("search: REFRESH empties every box, then says so")
-        << kSearch << QStringList{bob} << "click SEARCH; click REFRESH" << "" << A << QStringList{kRefresh}
-        << "#||||||||, Text10=" << kSame;
-    QTest::newRow("search: an empty book leaves the look-up field empty")
-        << kSearch << QStringList{} << "" << "" << A << QStringList{} << "Text10=" << kSame;
-
-    QTest::newRow("delete: REMOVE at once deletes the first row of the last name")
-        << kDelete << QStringList{bob, ann, bob2} << "click REMOVE" << "Y" << A
-        << QStringList{kSureRemove, korvale("1"), kDeleted} << "" << QStringList{ann, bob2};
-    QTest::newRow("delete: No still shows the count") << kDelete << QStringList{bob} << "click REMOVE" << "N" << A
-                                                      << QStringList{kSureRemove, korvale("1")} << "" << kSame;
-    QTest::newRow("delete: a name of no row counts 0 and is reported on Yes")
-        << kDelete << QStringList{bob} << "Text10=cy; click REMOVE" << "Y" << A
-        << QStringList{kSureRemove, korvale("0"), noneNamed("cy")} << "" << kSame;
-    QTest::newRow("delete: the name typed now goes, not the record on show")
-        << kDelete << QStringList{ann, bob} << "Text10=ann lee; click OK; Text10=bob; click REMOVE" << "Y" << A
-        << QStringList{kSureRemove, korvale("1"), kDeleted} << "#" + ann << QStringList{ann};
-    QTest::newRow("delete: two rows of a name take two REMOVEs")
-        << kDelete << QStringList{ann, bob, bob2} << "click REMOVE; click REMOVE" << "YY" << A
-        << QStringList{kSureRemove, korvale("1"), kDeleted, kSureRemove, korvale("1"), kDeleted} << ""
-        << QStringList{ann};
-    QTest::newRow("delete: OK after the delete finds nothing and keeps the boxes")
-        << kDelete << QStringList{bob} << "click OK; click REMOVE; click OK" << "Y" << A
-        << QStringList{kSureRemove, korvale("1"), kDeleted, kNoRecord} << "#" + bob << QStringList{};
-    QTest::newRow("delete: a row without values goes like any other")
-        << kDelete << QStringList{"cy|~|~|~|~|~|~|~|~"} << "click REMOVE" << "Y" << A
-        << QStringList{kSureRemove, korvale("1"), kDeleted} << "" << QStringList{};
-    QTest::newRow("delete: REMOVE after REFRESH finds no empty name")
-        << kDelete << QStringList{bob} << "click REFRESH; click REMOVE" << "Y" << A
-        << QStringList{kRefresh, kSureRemove, korvale("0"), noneNamed("")} << "Text10=" << kSame;
+    row("delete: REMOVE at once deletes the first row of the last name", kDelete, {bob, ann, bob2},
+        "click REMOVE", "Y", {kSureRemove, korvale("1"), kDeleted}, "", {ann, bob2});
+    row("delete: No still shows the count", kDelete, {bob}, "click REMOVE", "N", {kSureRemove, korvale("1")},
+        "", kSame);
+    row("delete: a name of no row counts 0 and is reported on Yes", kDelete, {bob}, "Text10=cy; click REMOVE",
+        "Y", {kSureRemove, korvale("0"), noneNamed("cy")}, "", kSame);
+    row("delete: the name typed now goes, not the record on show", kDelete, {ann, bob},
+        "Text10=ann lee; click OK; Text10=bob; click REMOVE", "Y", {kSureRemove, korvale("1"), kDeleted},
+        "#" + ann, {ann});
+    row("delete: two rows of a name take two REMOVEs", kDelete, {ann, bob, bob2},
+        "click REMOVE; click REMOVE", "YY",
+        {kSureRemove, korvale("1"), kDeleted, kSureRemove, korvale("1"), kDeleted}, "", {ann});
+    row("delete: OK after the delete finds nothing and keeps the boxes", kDelete, {bob},
+        "click OK; click REMOVE; click OK", "Y", {kSureRemove, korvale("1"), kDeleted, kNoRecord}, "#" + bob,
+        {});
+    row("delete: a row without values goes like any other", kDelete, {"cy|~|~|~|~|~|~|~|~"}, "click REMOVE",
+        "Y", {kSureRemove, korvale("1"), kDeleted}, "", {});
+    row("delete: REMOVE after REFRESH finds no empty name", kDelete, {bob}, "click REFRESH; click REMOVE",
+        "Y", {kRefresh, kSureRemove, korvale("0"), noneNamed("")}, "Text10=", kSame);
 }
 
 void tst_Screens::scenarios() {
@@ -237,18 +221,18 @@ void tst_Screens::requiredChecks_data() {
     const QString dob = "date of birth cannot be left empty";
     for (ScreenId s : {kAdd, kUpdate}) {
         const char* at = s == kAdd ? "add" : "update";
-        QTest::addRow("%s: the address tests the name", at) << s << kFilled + "Text1=; click Text2" << QStringList{kName}
-                                                            << "Text1";
+        QTest::addRow("%s: the address tests the name", at)
+            << s << kFilled + "Text1=; click Text2" << QStringList{kName} << "Text1";
         QTest::addRow("%s: the e-mail tests the address", at)
             << s << kFilled + "Text2=; click Text3" << QStringList{kAddress} << "Text2";
         QTest::addRow("%s: the work phone tests the date", at)
             << s << kFilled + "Text4=; click Text6" << QStringList{dob} << "Text4";
-        QTest::addRow("%s: the cell tests the date", at) << s << kFilled + "Text4=; click Text7" << QStringList{kDob}
-                                                         << "Text4";
+        QTest::addRow("%s: the cell tests the date", at)
+            << s << kFilled + "Text4=; click Text7" << QStringList{kDob} << "Text4";
         QTest::addRow("%s: the remarks test the category", at)
             << s << kFilled + "Combo1=; click Text8" << QStringList{kCategory} << "Combo1";
-        QTest::addRow("%s: Tab from an empty name", at) << s << kFilled + "Text1=; click Text1; tab"
-                                                        << QStringList{kName} << "Text1";
+        QTest::addRow("%s: Tab from an empty name", at)
+            << s << kFilled + "Text1=; click Text1; tab" << QStringList{kName} << "Text1";
     }
     QTest::newRow("add: the date field tests the address")
         << kAdd << kFilled + "Text2=; click Text4" << QStringList{kAddress} << "Text2";
@@ -260,16 +244,16 @@ void tst_Screens::requiredChecks_data() {
         << kUpdate << kFilled + "Text4=; click Text5" << QStringList{kDob} << "Text4";
     QTest::newRow("update: the date field is entered without a check")
         << kUpdate << kFilled + "Text2=; click Text4" << QStringList{} << "Text4";
-    QTest::newRow("update: Shift+Tab into the e-mail") << kUpdate << kFilled + "Text2=; click Text5; backtab"
-                                                       << QStringList{kAddress} << "Text2";
+    QTest::newRow("update: Shift+Tab into the e-mail")
+        << kUpdate << kFilled + "Text2=; click Text5; backtab" << QStringList{kAddress} << "Text2";
     QTest::newRow("update: leaving a stored date with slashes passes")
         << kUpdate << kFilled + "Text4=23/07/87; click Text4; click Text3" << QStringList{} << "Text3";
     QTest::newRow("add: a name of one space is not empty")
         << kAdd << kFilled + "Text1= ; click Text2" << QStringList{} << "Text2";
     QTest::newRow("add: the hint is no empty date to the work phone")
         << kAdd << "Text1=a; Text2=b; click Text6" << QStringList{} << "Text6";
-    QTest::newRow("add: the e-mail never tests the name") << kAdd << "click Text1; Text2=b; Text1=; click Text3"
-                                                          << QStringList{} << "Text3";
+    QTest::newRow("add: the e-mail never tests the name")
+        << kAdd << "click Text1; Text2=b; Text1=; click Text3" << QStringList{} << "Text3";
     QTest::newRow("update: a category of its own is no empty one")
         << kUpdate << kFilled + "Combo1=VIP; click Text8" << QStringList{} << "Text8";
 }
@@ -296,22 +280,37 @@ void tst_Screens::keyRules_data() {
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("kept");
-    QTest::newRow("add name: capitals made small, the apostrophe dropped")
-        << kAdd << "Text1" << "type O'Neil Smith" << "oneil smith";
+    QTest::newRow("add name: capitals made small, the apostrophe dropped") << kAdd << "Text1"
+                                                                           << "type O'Neil Smith"
+                                                                           << "oneil smith";
     QTest::newRow("add name: Ctrl+V and composed letters type nothing")
-        << kAdd << "Text1" << "type ab{CTRL+V}; compose é; type c" << "abc";
-    QTest::newRow("add name: Delete deletes") << kAdd << "Text1" << "type ab{HOME}{DEL}" << "b";
-    QTest::newRow("add address: everything, composed letters too")
-        << kAdd << "Text2" << "type O'Neil St. #4; compose é" << "O'Neil St. #4é";
+        << kAdd << "Text1"
+        << "type ab{CTRL+V}; compose é; type c"
+        << "abc";
+    QTest::newRow("add name: Delete deletes") << kAdd << "Text1"
+                                              << "type ab{HOME}{DEL}"
+                                              << "b";
+    QTest::newRow("add address: everything, composed letters too") << kAdd << "Text2"
+                                                                   << "type O'Neil St. #4; compose é"
+                                                                   << "O'Neil St. #4é";
     for (ScreenId s : {kAdd, kUpdate}) {
         const char* at = s == kAdd ? "add" : "update";
         for (const char* field : {"Text4", "Text5", "Text6", "Text7"})
-            QTest::addRow("%s %s: digits and '-' only", at, field) << s << field << "type +4 (1)/2-3.x" << "412-3";
+            QTest::addRow("%s %s: digits and '-' only", at, field) << s << field << "type +4 (1)/2-3.x"
+                                                                   << "412-3";
     }
-    QTest::newRow("update name") << kUpdate << "Text1" << "type Bo B1" << "bo b";
-    QTest::newRow("update look-up") << kUpdate << "Text10" << "type Bo B1" << "bo b";
-    QTest::newRow("search look-up") << kSearch << "Text10" << "type Bo B1; compose é" << "bo b";
-    QTest::newRow("delete look-up") << kDelete << "Text10" << "type Bo B1" << "bo b";
+    QTest::newRow("update name") << kUpdate << "Text1"
+                                 << "type Bo B1"
+                                 << "bo b";
+    QTest::newRow("update look-up") << kUpdate << "Text10"
+                                    << "type Bo B1"
+                                    << "bo b";
+    QTest::newRow("search look-up") << kSearch << "Text10"
+                                    << "type Bo B1; compose é"
+                                    << "bo b";
+    QTest::newRow("delete look-up") << kDelete << "Text10"
+                                    << "type Bo B1"
+                                    << "bo b";
 }
 
 void tst_Screens::keyRules() {
@@ -325,7 +324,8 @@ void tst_Screens::keyRules() {
     QVERIFY(window);
     kit::Boxes boxes;
     const bool writing = screen == kAdd || screen == kUpdate;
-    QVERIFY(kit::play(window, (writing ? kFilled : QString()) + "click " + field + "; type {HOME}{SHIFT+END}{BS}; " + typed));
+    QVERIFY(kit::play(window, (writing ? kFilled : QString()) + "click " + field +
+                                  "; type {HOME}{SHIFT+END}{BS}; " + typed));
     QCOMPARE(kit::textOf(window, field), kept);
     QCOMPARE(boxes.seen, QStringList());
 }

@@ -75,8 +75,6 @@ private slots:
     void unwritableBookLeavesNothingBehind_data();
     void unwritableBookLeavesNothingBehind();
     void lookUpFindsExactlyItsName();
-    void valuesOtherProgramsWrote_data();
-    void valuesOtherProgramsWrote();
     void bookReplacedOrDeletedWhileOpen();
     void creationFailingHalfWayLeavesNothing();
     void killedWriterLosesNothingAcknowledged();
@@ -182,26 +180,6 @@ void tst_Store::lookUpFindsExactlyItsName() {
         QCOMPARE(QString::fromStdString(store.rows().Field("address")), QStringLiteral("first"));
         QCOMPARE(store.rows().RecordCount(), qint64(1));
     }
-}
-
-void tst_Store::valuesOtherProgramsWrote_data() {
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<QString>("read");
-    QTest::newRow("bytes of text") << "X'C3A9'" << "é";
-    QTest::newRow("text with a NUL") << "'a' || char(0) || 'b'" << QString::fromUtf8("a\0b", 3);
-    QTest::newRow("NULL") << "NULL" << "Column H_PHONE of the current record holds no value (null)";
-}
-
-void tst_Store::valuesOtherProgramsWrote() {
-    QFETCH(QString, value);
-    QFETCH(QString, read);
-    kit::TempBook book;
-    book.exec(qPrintable("INSERT INTO CLIENT_RECORDS (Name, H_PHONE) VALUES ('n', " + value + ")"));
-    ClientStore store;
-    store.open(book.dir(), RecordSource::wholeTable());
-    QString got;
-    const QString failure = failureOf([&] { got = QString::fromStdString(store.rows().Field("H_PHONE")); });
-    QCOMPARE(failure.isEmpty() ? got : failure, read);
 }
 
 void tst_Store::bookReplacedOrDeletedWhileOpen() {
