@@ -1,6 +1,5 @@
 #include "tests/kit/App.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QInputMethodEvent>
@@ -12,7 +11,8 @@
 
 namespace kit {
 
-App::App(const TempBook& book) : app_(std::make_unique<KorvaleApplication>(QString::fromStdString(book.dir()))) {}
+App::App(const TempBook& book)
+    : app_(std::make_unique<KorvaleApplication>(QString::fromStdString(book.dir()))) {}
 
 App::~App() {
     app_.reset();
@@ -31,12 +31,11 @@ bool activate(QWidget* window) {
 }
 
 Screen* App::open(ScreenId id) {
-    if (Screen* entrance = screen(ScreenId::ENT_FRM)) play(entrance, QStringLiteral("click NEXT"));
+    if (Screen* entrance = screen(ScreenId::ENT_FRM)) play(entrance, "click NEXT");
     if (Screen* splash = screen(ScreenId::frmSplash))
         QTest::mouseClick(splash->findChild<ClickFrame*>(), Qt::LeftButton, {}, QPoint(5, 5));
     Screen* menu = screen(ScreenId::MENU_FORM);
-    if (!menu || !activate(menu)) return nullptr;
-    if (id == ScreenId::MENU_FORM) return menu;
+    if (!menu || !activate(menu) || id == ScreenId::MENU_FORM) return menu;
     const std::map<ScreenId, Qt::Key> shortcuts{{ScreenId::ADD_FORM, Qt::Key_A},
                                                 {ScreenId::UPDATE_FORM, Qt::Key_U},
                                                 {ScreenId::SEARCH_FORM, Qt::Key_S},
@@ -54,74 +53,68 @@ QWidget* control(QWidget* window, const QString& name) {
     return w;
 }
 
-struct Key {
-    Qt::Key key;
-    QString text;
-    Qt::KeyboardModifiers modifiers;
-};
-
-Key keyFor(const QString& named) {
-    static const std::map<QString, Key> keys{
-        {"BS", {Qt::Key_Backspace, QChar(8), {}}},      {"DEL", {Qt::Key_Delete, QChar(127), {}}},
-        {"ENTER", {Qt::Key_Return, QChar(13), {}}},     {"ESC", {Qt::Key_Escape, QChar(27), {}}},
-        {"HOME", {Qt::Key_Home, {}, {}}},               {"SHIFT+END", {Qt::Key_End, {}, Qt::ShiftModifier}},
-        {"CTRL+V", {Qt::Key_V, QChar(22), Qt::ControlModifier}},
-    };
-    if (named.size() == 1) {
-        const QChar c = named[0];
-        return {Qt::Key(c.toUpper().unicode()), named, c.isUpper() ? Qt::ShiftModifier : Qt::NoModifier};
+// A key as the keyboard sends it: a plain character (a capital with Shift), or a named key with the
+// character code it types.
+bool press(const QString& key) {
+    static const std::map<QString, std::pair<Qt::Key, QChar>> named{
+        {"BS", {Qt::Key_Backspace, QChar(8)}},  {"DEL", {Qt::Key_Delete, QChar(127)}},
+        {"ENTER", {Qt::Key_Return, QChar(13)}}, {"HOME", {Qt::Key_Home, QChar()}},
+        {"SHIFT+END", {Qt::Key_End, QChar()}},  {"CTRL+V", {Qt::Key_V, QChar(22)}}};
+    QWidget* target = QApplication::focusWidget();
+    if (!target) return false;
+    if (key.size() == 1) {
+        const QChar c = key[0];
+        QTest::sendKeyEvent(QTest::Click, target, Qt::Key(c.toUpper().unicode()), key,
+                            c.isUpper() ? Qt::ShiftModifier : Qt::NoModifier);
+        return true;
     }
-    const auto it = keys.find(named);
-    return it == keys.end() ? Key{Qt::Key_unknown, {}, {}} : it->second;
-}
-
-bool type(const QString& text) {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        QWidget* target = QApplication::focusWidget();
-        QString named = text.mid(i, 1);
-        if (text[i] == '{') {
-            const qsizetype close = text.indexOf('}', i);
-            named = text.mid(i + 1, close - i - 1);
-            i = close;
-        }
-        const Key key = keyFor(named);
-        if (!target || key.key == Qt::Key_unknown) return false;
-        QTest::sendKeyEvent(QTest::Click, target, key.key, key.text, key.modifiers);
-    }
+    const auto it = named.find(key);
+    if (it == named.end()) return false;
+    const auto modifiers = key.startsWith("SHIFT")  ? Qt::ShiftModifier
+                           : key.startsWith("CTRL") ? Qt::ControlModifier
+                                                    : Qt::NoModifier;
+    QTest::sendKeyEvent(QTest::Click, target, it->second.first,
+                        it->second.second.isNull() ? QString() : QString(it->second.second), modifiers);
     return true;
 }
 
 bool step(QWidget* window, const QString& s) {
+    QWidget* focus = QApplication::focusWidget();
     if (s == "tab" || s == "backtab") {
-        QWidget* focus = QApplication::focusWidget();
-        if (!focus) return false;
-        QTest::sendKeyEvent(QTest::Click, focus, s == "tab" ? Qt::Key_Tab : Qt::Key_Backtab, QChar(9),
-                            s == "tab" ? Qt::NoModifier : Qt::ShiftModifier);
+        if (focus)
+            QTest::sendKeyEvent(QTest::Click, focus, s == "tab" ? Qt::Key_Tab : Qt::Key_Backtab, QChar(9),
+                                s == "tab" ? Qt::NoModifier : Qt::ShiftModifier);
+        return focus;
+    }
+    if (s.startsWith("type ")) {
+        const QString text = s.mid(5);
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const qsizetype close = text[i] == '{' ? text.indexOf('}', i) : i;
+            if (!press(close == i ? text.mid(i, 1) : text.mid(i + 1, close - i - 1))) return false;
+            i = close;
+        }
         return true;
     }
-    if (s.startsWith("type ")) return type(s.mid(5));
     if (s.startsWith("compose ")) {
         // Dead keys and input methods deliver their text without a key press.
         QInputMethodEvent composed;
         composed.setCommitString(s.mid(8));
-        return QApplication::focusWidget() && QApplication::sendEvent(QApplication::focusWidget(), &composed);
+        return focus && QApplication::sendEvent(focus, &composed);
     }
     if (s.startsWith("click ")) {
         QWidget* w = control(window, s.mid(6));
         if (w) QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center());
-        return w != nullptr;
+        return w;
     }
-    const qsizetype eq = s.indexOf('=');
-    auto* edit = qobject_cast<QLineEdit*>(control(window, s.left(eq)));
-    if (eq < 0 || !edit) return false;
-    edit->setText(s.mid(eq + 1));
-    return true;
+    auto* edit = qobject_cast<QLineEdit*>(control(window, s.section('=', 0, 0)));
+    if (edit) edit->setText(s.section('=', 1));
+    return edit && s.contains('=');
 }
 
 }  // namespace
 
 bool play(QWidget* window, const QString& script) {
-    for (const QString& s : script.split(QStringLiteral("; "), Qt::SkipEmptyParts)) {
+    for (const QString& s : script.split("; ", Qt::SkipEmptyParts)) {
         if (!window || !step(window, s)) {
             QTest::qFail(qPrintable("cannot play the step: " + s), __FILE__, __LINE__);
             return false;
@@ -132,14 +125,15 @@ bool play(QWidget* window, const QString& script) {
 
 QString focusName() {
     QWidget* f = QApplication::focusWidget();
-    if (!f) return QStringLiteral("<none>");
-    if (auto* box = qobject_cast<QComboBox*>(f->parentWidget()); box && box->lineEdit() == f) return box->objectName();
+    if (!f) return "<none>";
+    if (auto* box = qobject_cast<QComboBox*>(f->parentWidget()); box && box->lineEdit() == f)
+        return box->objectName();
     return f->objectName();
 }
 
 QString textOf(QWidget* window, const QString& name) {
     auto* edit = qobject_cast<QLineEdit*>(control(window, name));
-    return edit ? edit->text() : QStringLiteral("<no field %1>").arg(name);
+    return edit ? edit->text() : "<no field " + name + ">";
 }
 
 }  // namespace kit

@@ -63,10 +63,6 @@ class tst_Screens : public QObject {
 private slots:
     void scenarios_data();
     void scenarios();
-    void requiredChecks_data();
-    void requiredChecks();
-    void keyRules_data();
-    void keyRules();
 };
 
 void tst_Screens::scenarios_data() {
@@ -172,6 +168,57 @@ void tst_Screens::scenarios_data() {
         "Y", {kSureRemove, korvale("1"), kDeleted}, "", {});
     row("delete: REMOVE after REFRESH finds no empty name", kDelete, {bob}, "click REFRESH; click REMOVE",
         "Y", {kRefresh, kSureRemove, korvale("0"), noneNamed("")}, "Text10=", kSame);
+
+    // Each required check alone, all other required fields filled.
+    const QString dob = "date of birth cannot be left empty";
+    for (ScreenId s : {kAdd, kUpdate}) {
+        const std::string at = s == kAdd ? "add: " : "update: ";
+        const auto checkRow = [&](const std::string& name, const QString& script, const QString& message,
+                                  const QString& focus) {
+            row((at + name).c_str(), s, {}, kFilled + script, "",
+                message.isEmpty() ? QStringList{} : QStringList{check(message)}, "@" + focus, {});
+        };
+        checkRow("the address tests the name", "Text1=; click Text2", kName, "Text1");
+        checkRow("the e-mail tests the address", "Text2=; click Text3", kAddress, "Text2");
+        checkRow("the work phone tests the date", "Text4=; click Text6", dob, "Text4");
+        checkRow("the cell tests the date", "Text4=; click Text7", kDob, "Text4");
+        checkRow("the remarks test the category", "Combo1=; click Text8", kCategory, "Combo1");
+        checkRow("Tab from an empty name", "Text1=; click Text1; tab", kName, "Text1");
+        checkRow("a name of one space is not empty", "Text1= ; click Text2", "", "Text2");
+        checkRow("the e-mail never tests the name", "Text1=; click Text3", "", "Text3");
+        checkRow("a category of its own is no empty one", "Combo1=VIP; click Text8", "", "Text8");
+        // The key rules, one row for each field that has one, and one for a field without.
+        const auto keys = [&](const char* field, const QString& typed, const QString& kept) {
+            row((at + "keys into " + field).c_str(), s, {},
+                kFilled + "click " + field + "; type {HOME}{SHIFT+END}{BS}" + typed, "", {},
+                QStringLiteral("%1=%2").arg(field, kept), {});
+        };
+        for (const char* field : {"Text4", "Text5", "Text6", "Text7"})
+            keys(field, "+4 (1)/2-3.x; compose ²", "412-3");
+        keys("Text1", "O'Neil Smith; compose é; type {CTRL+V}", "oneil smith");
+        keys("Text2", "O'Neil St. #4; compose é", "O'Neil St. #4é");
+    }
+    row("add: the date field tests the address", kAdd, {}, kFilled + "Text2=; click Text4", "",
+        {check(kAddress)}, "@Text2", {});
+    row("add: the home phone tests the date, then reads it", kAdd, {}, kFilled + "Text4=; click Text5", "",
+        {check(kDob), kDate}, "@Text4", {});
+    row("add: the home phone passes a readable date", kAdd, {}, kFilled + "Text4=29-02-1988; click Text5", "",
+        {}, "@Text5", {});
+    row("add: the hint is no empty date to the work phone", kAdd, {}, "Text1=a; Text2=b; click Text6", "", {},
+        "@Text6", {});
+    row("add: Delete deletes in a field with a key rule", kAdd, {}, "click Text1; type ab{HOME}{DEL}", "", {},
+        "Text1=b", {});
+    row("update: the home phone tests the date only", kUpdate, {}, kFilled + "Text4=; click Text5", "",
+        {check(kDob)}, "@Text4", {});
+    row("update: the date field is entered without a check", kUpdate, {}, kFilled + "Text2=; click Text4", "",
+        {}, "@Text4", {});
+    row("update: Shift+Tab into the e-mail", kUpdate, {}, kFilled + "Text2=; click Text5; backtab", "",
+        {check(kAddress)}, "@Text2", {});
+    row("update: leaving a date with slashes passes", kUpdate, {},
+        kFilled + "Text4=23/07/87; click Text4; click Text3", "", {}, "@Text3", {});
+    for (const auto& [s, name] : {std::pair{kUpdate, "update"}, {kSearch, "search"}, {kDelete, "delete"}})
+        row((std::string(name) + ": keys into the look-up field").c_str(), s, {},
+            "click Text10; type Bo B1; compose é", "", {}, "Text10=bo b", kSame);
 }
 
 void tst_Screens::scenarios() {
@@ -211,123 +258,6 @@ void tst_Screens::scenarios() {
         }
     }
     QCOMPARE(book.rows(), after == kSame ? rowsBefore : after);
-}
-
-void tst_Screens::requiredChecks_data() {
-    QTest::addColumn<ScreenId>("screen");
-    QTest::addColumn<QString>("script");
-    QTest::addColumn<QStringList>("messages");
-    QTest::addColumn<QString>("focus");
-    const QString dob = "date of birth cannot be left empty";
-    for (ScreenId s : {kAdd, kUpdate}) {
-        const char* at = s == kAdd ? "add" : "update";
-        QTest::addRow("%s: the address tests the name", at)
-            << s << kFilled + "Text1=; click Text2" << QStringList{kName} << "Text1";
-        QTest::addRow("%s: the e-mail tests the address", at)
-            << s << kFilled + "Text2=; click Text3" << QStringList{kAddress} << "Text2";
-        QTest::addRow("%s: the work phone tests the date", at)
-            << s << kFilled + "Text4=; click Text6" << QStringList{dob} << "Text4";
-        QTest::addRow("%s: the cell tests the date", at)
-            << s << kFilled + "Text4=; click Text7" << QStringList{kDob} << "Text4";
-        QTest::addRow("%s: the remarks test the category", at)
-            << s << kFilled + "Combo1=; click Text8" << QStringList{kCategory} << "Combo1";
-        QTest::addRow("%s: Tab from an empty name", at)
-            << s << kFilled + "Text1=; click Text1; tab" << QStringList{kName} << "Text1";
-    }
-    QTest::newRow("add: the date field tests the address")
-        << kAdd << kFilled + "Text2=; click Text4" << QStringList{kAddress} << "Text2";
-    QTest::newRow("add: the home phone tests the date, then reads it")
-        << kAdd << kFilled + "Text4=; click Text5" << QStringList{kDob, kDate.section('|', 1, 1)} << "Text4";
-    QTest::newRow("add: the home phone passes a readable date")
-        << kAdd << kFilled + "Text4=29-02-1988; click Text5" << QStringList{} << "Text5";
-    QTest::newRow("update: the home phone tests the date only")
-        << kUpdate << kFilled + "Text4=; click Text5" << QStringList{kDob} << "Text4";
-    QTest::newRow("update: the date field is entered without a check")
-        << kUpdate << kFilled + "Text2=; click Text4" << QStringList{} << "Text4";
-    QTest::newRow("update: Shift+Tab into the e-mail")
-        << kUpdate << kFilled + "Text2=; click Text5; backtab" << QStringList{kAddress} << "Text2";
-    QTest::newRow("update: leaving a stored date with slashes passes")
-        << kUpdate << kFilled + "Text4=23/07/87; click Text4; click Text3" << QStringList{} << "Text3";
-    QTest::newRow("add: a name of one space is not empty")
-        << kAdd << kFilled + "Text1= ; click Text2" << QStringList{} << "Text2";
-    QTest::newRow("add: the hint is no empty date to the work phone")
-        << kAdd << "Text1=a; Text2=b; click Text6" << QStringList{} << "Text6";
-    QTest::newRow("add: the e-mail never tests the name")
-        << kAdd << "click Text1; Text2=b; Text1=; click Text3" << QStringList{} << "Text3";
-    QTest::newRow("update: a category of its own is no empty one")
-        << kUpdate << kFilled + "Combo1=VIP; click Text8" << QStringList{} << "Text8";
-}
-
-void tst_Screens::requiredChecks() {
-    QFETCH(ScreenId, screen);
-    QFETCH(QString, script);
-    QFETCH(QStringList, messages);
-    QFETCH(QString, focus);
-    kit::TempBook book;
-    kit::App app(book);
-    QWidget* window = app.open(screen);
-    QVERIFY(window);
-    kit::Boxes boxes;
-    QVERIFY(kit::play(window, script));
-    QStringList texts;
-    for (const QString& face : boxes.seen) texts << face.section('|', 1, 1);
-    QCOMPARE(texts, messages);
-    QCOMPARE(kit::focusName(), focus);
-}
-
-void tst_Screens::keyRules_data() {
-    QTest::addColumn<ScreenId>("screen");
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("kept");
-    QTest::newRow("add name: capitals made small, the apostrophe dropped") << kAdd << "Text1"
-                                                                           << "type O'Neil Smith"
-                                                                           << "oneil smith";
-    QTest::newRow("add name: Ctrl+V and composed letters type nothing")
-        << kAdd << "Text1"
-        << "type ab{CTRL+V}; compose é; type c"
-        << "abc";
-    QTest::newRow("add name: Delete deletes") << kAdd << "Text1"
-                                              << "type ab{HOME}{DEL}"
-                                              << "b";
-    QTest::newRow("add address: everything, composed letters too") << kAdd << "Text2"
-                                                                   << "type O'Neil St. #4; compose é"
-                                                                   << "O'Neil St. #4é";
-    for (ScreenId s : {kAdd, kUpdate}) {
-        const char* at = s == kAdd ? "add" : "update";
-        for (const char* field : {"Text4", "Text5", "Text6", "Text7"})
-            QTest::addRow("%s %s: digits and '-' only", at, field) << s << field << "type +4 (1)/2-3.x"
-                                                                   << "412-3";
-    }
-    QTest::newRow("update name") << kUpdate << "Text1"
-                                 << "type Bo B1"
-                                 << "bo b";
-    QTest::newRow("update look-up") << kUpdate << "Text10"
-                                    << "type Bo B1"
-                                    << "bo b";
-    QTest::newRow("search look-up") << kSearch << "Text10"
-                                    << "type Bo B1; compose é"
-                                    << "bo b";
-    QTest::newRow("delete look-up") << kDelete << "Text10"
-                                    << "type Bo B1"
-                                    << "bo b";
-}
-
-void tst_Screens::keyRules() {
-    QFETCH(ScreenId, screen);
-    QFETCH(QString, field);
-    QFETCH(QString, typed);
-    QFETCH(QString, kept);
-    kit::TempBook book;
-    kit::App app(book);
-    QWidget* window = app.open(screen);
-    QVERIFY(window);
-    kit::Boxes boxes;
-    const bool writing = screen == kAdd || screen == kUpdate;
-    QVERIFY(kit::play(window, (writing ? kFilled : QString()) + "click " + field +
-                                  "; type {HOME}{SHIFT+END}{BS}; " + typed));
-    QCOMPARE(kit::textOf(window, field), kept);
-    QCOMPARE(boxes.seen, QStringList());
 }
 
 QTEST_MAIN(tst_Screens)
