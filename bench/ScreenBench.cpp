@@ -1,101 +1,209 @@
-#include "bench/ScreenBench.h"
+// The application's windows: each record screen loaded and shown headless as the screen switch does it,
+// until its first paint, against a bare window of plain Qt widgets copied from it; start-up to the first
+// frame against a bare Qt program; and the peak memory of a process that opens every record screen.
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
-#include <QWidget>
+#include <QPushButton>
+#include <cstdio>
+#include <fstream>
 #include <memory>
-#include <stdexcept>
-#include <string>
+#include <optional>
 
-#include "bench/BareWindow.h"
+#include "app/Fonts.h"
+#include "app/MessageBoxes.h"
 #include "app/ScreenList.h"
-#include "app/ScreenManager.h"
-#include "bench/Shown.h"
-#include "bench/Timing.h"
+#include "bench/Bench.h"
 
 namespace bench {
 
 namespace {
 
-constexpr std::size_t kWarmUp = 2;
+// Tells when a window has first been painted: the moment the operator sees it.
+class FirstPaint : public QObject {
+public:
+    explicit FirstPaint(QWidget* window) : window_(window) { window->installEventFilter(this); }
+    // Spins the event loop rather than sleeping, which would put its own granularity into every figure.
+    void wait() {
+        QElapsedTimer clock;
+        clock.start();
+        while (!painted_ && clock.elapsed() < 10000) QCoreApplication::processEvents();
+        if (!painted_) throw std::runtime_error("a window was never painted");
+    }
 
-// Load and Show as the screen switch makes them, until the first paint; the unload happens untimed.
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == window_ && event->type() == QEvent::Paint) painted_ = true;
+        return false;
+    }
+
+private:
+    QPointer<QWidget> window_;
+    bool painted_ = false;
+};
+
+// Deletes what deleteLater queued, as a return to the event loop would.
+void flushDeletes() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}
+
+// A bare copy of a shown window: plain Qt widgets of the same kinds, places, texts, fonts, colours and
+// focus. Style sheets, event filters, entry rules and the store are left out: they are what a screen adds.
+QWidget* bareCopy(const QWidget& from, QWidget* parent, const QWidget* focus) {
+    QWidget* w = nullptr;
+    bool container = false;
+    const auto* frame = qobject_cast<const QFrame*>(&from);
+    if (const auto* combo = qobject_cast<const QComboBox*>(&from)) {
+        auto* box = new QComboBox(parent);
+        box->setEditable(combo->isEditable());
+        for (int i = 0; i < combo->count(); ++i) box->addItem(combo->itemText(i));
+        w = box;
+    } else if (const auto* edit = qobject_cast<const QLineEdit*>(&from)) {
+        w = new QLineEdit(edit->text(), parent);
+        static_cast<QLineEdit*>(w)->setMaxLength(edit->maxLength());
+    } else if (const auto* button = qobject_cast<const QAbstractButton*>(&from)) {
+        w = new QPushButton(button->text(), parent);
+    } else if (const auto* label = qobject_cast<const QLabel*>(&from)) {
+        auto* copy = new QLabel(label->text(), parent);
+        copy->setAlignment(label->alignment());
+        copy->setWordWrap(label->wordWrap());
+        w = copy;
+    } else {
+        w = frame ? new QFrame(parent) : new QWidget(parent);
+        container = true;
+    }
+    if (auto* copy = qobject_cast<QFrame*>(w)) copy->setFrameStyle(frame->frameStyle());
+    if (parent) w->setGeometry(from.geometry());
+    if (!parent) w->setWindowTitle(from.windowTitle());
+    if (from.testAttribute(Qt::WA_SetFont)) w->setFont(from.font());
+    if (from.testAttribute(Qt::WA_SetPalette)) w->setPalette(from.palette());
+    w->setAutoFillBackground(from.autoFillBackground());
+    // Composite widgets make their inner parts themselves; the focus of a combo box rests on its line edit.
+    if (&from == focus || (!container && from.isAncestorOf(focus))) w->setFocus();
+    for (QObject* child : from.children()) {
+        const auto* cw = qobject_cast<QWidget*>(child);
+        if (container && cw && !cw->isWindow() && !cw->objectName().startsWith(QLatin1String("qt_")))
+            bareCopy(*cw, w, focus);
+    }
+    return w;
+}
+
+// Load and Show as the screen switch makes them, until the first paint.
+void show(ScreenManager& screens, ScreenId id) {
+    screens.Load(id);
+    FirstPaint paint(screens.screen(id));
+    screens.Show(id);
+    paint.wait();
+}
+
+// The unload is not timed.
 Sample loadAndShow(ScreenManager& screens, ScreenId id) {
-    std::unique_ptr<FirstPaint> watch;
-    const Sample t = timeOnce([&] {
-        screens.Load(id);
-        watch = std::make_unique<FirstPaint>(screens.screen(id));
-        screens.Show(id);
-        watch->wait();
-    });
-    const bool painted = watch->painted();
-    watch.reset();
-    QPointer<Screen> gone = screens.screen(id);
+    const Sample s = timed([&] { show(screens, id); });
     screens.Unload(id);
-    flushDeferredDeletes();
-    if (!painted) throw std::runtime_error("a record screen was never painted");
-    if (gone) throw std::runtime_error("an unloaded screen was not destroyed");
-    return t;
+    flushDeletes();
+    return s;
 }
 
-Sample bareShow(const WindowPlan& plan) {
+// The copy is made from the screen as it stands once shown, kept loaded and hidden meanwhile.
+Sample bareShow(const QWidget& shown) {
     std::unique_ptr<QWidget> window;
-    std::unique_ptr<FirstPaint> watch;
-    const Sample t = timeOnce([&] {
-        window.reset(buildBareWindow(plan));
-        watch = std::make_unique<FirstPaint>(window.get());
+    const Sample s = timed([&] {
+        window.reset(bareCopy(shown, nullptr, shown.focusWidget()));
+        FirstPaint paint(window.get());
         window->showMaximized();
-        watch->wait();
+        paint.wait();
     });
-    const bool painted = watch->painted();
-    watch.reset();
     window.reset();
-    flushDeferredDeletes();
-    if (!painted) throw std::runtime_error("the bare window was never painted");
-    return t;
-}
-
-std::size_t controlCount(const WindowPlan& plan) {
-    return plan.controls.size();
+    flushDeletes();
+    return s;
 }
 
 }  // namespace
 
-std::vector<Figure> benchScreens(const std::vector<Book>& books, std::size_t repetitions) {
-    std::vector<Figure> figures;
+std::vector<Figure> screenLoads(const Run& run) {
+    std::vector<Figure> out;
     for (const ScreenEntry& screen : screenList()) {
         if (!screen.recordScreen) continue;
-        // As the application object sets the screens up, with each book in place of the program's own.
-        std::vector<std::unique_ptr<ScreenManager>> managers;
-        std::vector<WindowPlan> plans;
-        for (const Book& book : books) {
-            managers.push_back(std::make_unique<ScreenManager>(book.dir));
-            ScreenManager& manager = *managers.back();
-            manager.registerScreen(screen.id, screen.factory);
-            // The bare window copies the screen as it stands once shown.
-            manager.Load(screen.id);
-            {
-                FirstPaint shown(manager.screen(screen.id));
-                manager.Show(screen.id);
-                if (!shown.wait()) throw std::runtime_error("a record screen was never painted");
-            }
-            plans.push_back(planOf(*manager.screen(screen.id)));
-            manager.Unload(screen.id);
-            flushDeferredDeletes();
+        // Each book gets the screen switch the application sets up, and a second one holding the shown
+        // screen the bare window copies.
+        std::vector<std::unique_ptr<ScreenManager>> managers, models;
+        for (const Book& book : run.books) {
+            for (auto* list : {&managers, &models})
+                list->emplace_back(std::make_unique<ScreenManager>(book.dir))
+                    ->registerScreen(screen.id, screen.factory);
+            show(*models.back(), screen.id);
+            models.back()->screen(screen.id)->hide();
         }
-
-        auto korvale = [&](std::size_t b, std::size_t) { return loadAndShow(*managers[b], screen.id); };
-        auto bare = [&](std::size_t b, std::size_t) { return bareShow(plans[b]); };
-        timeAcross(books.size(), kWarmUp, korvale, bare);
-        std::vector<PairedSamples> samples = timeAcross(books.size(), repetitions, korvale, bare);
-        for (std::size_t b = 0; b < books.size(); ++b) {
-            figures.push_back(figureOf(std::string(screen.name) + ": Load + Show",
-                                       "a bare window of " + std::to_string(controlCount(plans[b])) +
-                                           " plain Qt widgets of the screen's kinds, places, texts, fonts, "
-                                           "palettes and focus, maximised, until painted",
-                                       Kind::Screen, books[b].rows, samples[b]));
-        }
+        compare(
+            out, std::string(screen.name) + ": Load and Show until painted", Figure::Unit::Cpu, run.sizes,
+            run.reps(41), [&](std::size_t b, std::size_t) { return loadAndShow(*managers[b], screen.id); },
+            [&](std::size_t b, std::size_t) { return bareShow(*models[b]->screen(screen.id)); }, 1, 2);
     }
-    return figures;
+    return out;
+}
+
+// Each program reports the time of its first frame and ends at once: the wall clock runs from the spawn
+// to that frame, and the CPU time is all the child used.
+std::vector<Figure> startUp(const Run& run) {
+    const auto firstFrame = [&run](const char* program) {
+        return [&run, program](std::size_t, std::size_t) {
+            const Child child = runChild({(run.programs / program).string()});
+            return Sample{static_cast<double>(std::stoll(child.out) - child.spawnedNs) / 1e9, child.cpu};
+        };
+    };
+    std::vector<Figure> out;
+    compare(out, "QApplication and KorvaleApplication until ENT_FRM is painted", Figure::Unit::Cpu, {0},
+            run.reps(31), firstFrame("korvale-bench-start-korvale"), firstFrame("korvale-bench-start-bare"),
+            1, 2);
+    return out;
+}
+
+// A fresh process per book, so that each peak is that book's alone.
+std::vector<Figure> peakMemory(const Run& run) {
+    std::vector<Figure> out;
+    for (const Book& book : run.books) {
+        const Child child = runChild({(run.programs / "korvale-bench").string(), "--memory-probe",
+                                      book.dir.string(), book.names.front()});
+        out.push_back({"Peak resident (VmHWM): every record screen opened, one look-up", book.rows,
+                       Figure::Unit::MiB, std::stod(child.out) / 1024});
+    }
+    return out;
+}
+
+// In a fresh process: every record screen opened in turn as the menu opens them, each unloading the one
+// before, a name looked up with the deletion screen's OK button, then the peak resident memory in KiB.
+int memoryProbe(int argc, char* argv[]) {
+    QApplication qt(argc, argv);
+    registerFontSubstitutes();
+    QApplication::setQuitOnLastWindowClosed(false);
+    int boxes = 0;
+    MessageBoxes::setAnswerer([&boxes](const BoxRequest&) { return ++boxes, MessageBoxes::kOk; });
+    ScreenManager screens(argv[2]);
+    std::optional<ScreenId> shown;
+    for (const ScreenEntry& screen : screenList()) {
+        screens.registerScreen(screen.id, screen.factory);
+        if (!screen.recordScreen) continue;
+        if (shown) screens.Unload(*shown);
+        flushDeletes();
+        show(screens, screen.id);
+        shown = screen.id;
+    }
+    Screen* deletion = screens.screen(ScreenId::DELETE_FORM);
+    deletion->findChild<QLineEdit*>(QStringLiteral("Text10"))->setText(QString::fromUtf8(argv[3]));
+    deletion->findChild<QAbstractButton*>(QStringLiteral("OK"))->click();
+    if (boxes ||
+        deletion->findChild<QLineEdit*>(QStringLiteral("Text1"))->text() != QString::fromUtf8(argv[3]))
+        throw std::runtime_error("the look-up showed another row");
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmHWM:", 0) == 0) std::printf("%s\n", line.substr(6).c_str());
+    return 0;
 }
 
 }  // namespace bench
