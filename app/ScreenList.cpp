@@ -21,13 +21,15 @@ ScreenManager::Factory make() {
 
 std::span<const ScreenEntry> screenList() {
     static const std::array<ScreenEntry, 7> screens{{
-        {ScreenId::ENT_FRM, "ENT_FRM", make<ENT_FRM>(), false},
-        {ScreenId::frmSplash, "frmSplash", make<frmSplash>(), false},
-        {ScreenId::MENU_FORM, "MENU_FORM", make<MENU_FORM>(), false},
-        {ScreenId::ADD_FORM, "ADD_FORM", make<ADD_FORM>(), true},
-        {ScreenId::UPDATE_FORM, "UPDATE_FORM", make<UPDATE_FORM>(), true},
-        {ScreenId::SEARCH_FORM, "SEARCH_FORM", make<SEARCH_FORM>(), true},
-        {ScreenId::DELETE_FORM, "DELETE_FORM", make<DELETE_FORM>(), true},
+        {ScreenId::ENT_FRM, "ENT_FRM", make<ENT_FRM>()},
+        {ScreenId::frmSplash, "frmSplash", make<frmSplash>()},
+        {ScreenId::MENU_FORM, "MENU_FORM", make<MENU_FORM>()},
+        {ScreenId::ADD_FORM, "ADD_FORM", make<ADD_FORM>()},
+        {ScreenId::UPDATE_FORM, "UPDATE_FORM", make<UPDATE_FORM>()},
+        {ScreenId::SEARCH_FORM, "SEARCH_FORM", make<SEARCH_FORM>()},
+        {ScreenId::DELETE_FORM, "DELETE_FORM", make<DELETE_FORM>()},
     }};
     return screens;
 }
+
+std::span<const ScreenEntry> recordScreens() { return screenList().last(4); }

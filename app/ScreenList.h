@@ -11,8 +11,8 @@ struct ScreenEntry {
     ScreenId id;
     const char* name;
     ScreenManager::Factory factory;
-    // One of the four record screens the menu opens, in menu order.
-    bool recordScreen;
 };
 
 std::span<const ScreenEntry> screenList();
+// The four record screens the menu opens, in menu order: the end of the same list.
+std::span<const ScreenEntry> recordScreens();

@@ -128,8 +128,7 @@ Sample bareShow(const QWidget& shown) {
 
 std::vector<Figure> screenLoads(const Run& run) {
     std::vector<Figure> out;
-    for (const ScreenEntry& screen : screenList()) {
-        if (!screen.recordScreen) continue;
+    for (const ScreenEntry& screen : recordScreens()) {
         // Each book gets the screen switch the application sets up, and a second one holding the shown
         // screen the bare window copies.
         std::vector<std::unique_ptr<ScreenManager>> managers, models;
@@ -186,9 +185,8 @@ int memoryProbe(int argc, char* argv[]) {
     MessageBoxes::setAnswerer([&boxes](const BoxRequest&) { return ++boxes, MessageBoxes::kOk; });
     ScreenManager screens(argv[2]);
     std::optional<ScreenId> shown;
-    for (const ScreenEntry& screen : screenList()) {
-        screens.registerScreen(screen.id, screen.factory);
-        if (!screen.recordScreen) continue;
+    for (const ScreenEntry& screen : screenList()) screens.registerScreen(screen.id, screen.factory);
+    for (const ScreenEntry& screen : recordScreens()) {
         if (shown) screens.Unload(*shown);
         flushDeletes();
         show(screens, screen.id);

@@ -60,8 +60,7 @@ int main(int argc, char* argv[]) {
     screens.switchScreen(ScreenId::frmSplash, ScreenId::MENU_FORM);
     ok &= save(out, QStringLiteral("MENU_FORM"));
 
-    for (const ScreenEntry& entry : screenList()) {
-        if (!entry.recordScreen) continue;
+    for (const ScreenEntry& entry : recordScreens()) {
         screens.switchScreen(ScreenId::MENU_FORM, entry.id);
         ok &= save(out, QString::fromLatin1(entry.name));
         screens.switchScreen(entry.id, ScreenId::MENU_FORM);
