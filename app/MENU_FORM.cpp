@@ -13,9 +13,8 @@ MENU_FORM::MENU_FORM(ScreenManager& screens)
         {ui_->SEARCH1, &MENU_FORM::SEARCH1_Click}, {ui_->DELETE1, &MENU_FORM::DELETE1_Click},
         {ui_->EXIT1, &MENU_FORM::EXIT1_Click},
     };
+    // An action's shortcut belongs to its window (Qt::WindowShortcut): the record screens have no menu.
     for (const auto& [action, handler] : items) {
-        // The shortcuts belong to this window only: the record screens have no menu.
-        action->setShortcutContext(Qt::WindowShortcut);
         connect(action, &QAction::triggered, this,
                 [this, handler = handler] { handle([&] { (this->*handler)(); }); });
     }

@@ -32,4 +32,6 @@ std::span<const ScreenEntry> screenList() {
     return screens;
 }
 
-std::span<const ScreenEntry> recordScreens() { return screenList().last(4); }
+std::span<const ScreenEntry> recordScreens() {
+    return screenList().last(4);
+}

@@ -63,7 +63,6 @@ void frmSplash::keyPressEvent(QKeyEvent* event) {
         Screen::keyPressEvent(event);
         return;
     }
-    event->accept();
     Form_KeyPress();
 }
 

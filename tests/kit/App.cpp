@@ -12,7 +12,9 @@
 namespace kit {
 
 App::App(const TempBook& book)
-    : app_(std::make_unique<KorvaleApplication>(QString::fromStdString(book.dir()))) {}
+    : app_(std::make_unique<KorvaleApplication>(QString::fromStdString(book.dir()))) {
+    QObject::connect(app_.get(), &KorvaleApplication::ended, [this] { ended_ = true; });
+}
 
 App::~App() {
     app_.reset();
@@ -22,7 +24,7 @@ App::~App() {
 
 bool App::ended() {
     QTest::qWait(1);
-    return screens().hasEnded();
+    return ended_;
 }
 
 bool activate(QWidget* window) {

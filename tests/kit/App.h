@@ -20,11 +20,12 @@ public:
     // The way an operator gets there: NEXT on the entrance, a click on the splash frame, then the menu
     // item's shortcut. Returns the screen, shown and active, or null when it did not open.
     Screen* open(ScreenId id);
-    // Whether the run has ended, once the events now pending have been handled.
+    // Whether the application has said the run is over, once the events now pending have been handled.
     bool ended();
 
 private:
     std::unique_ptr<KorvaleApplication> app_;
+    bool ended_ = false;
 };
 
 // Makes a window active, so that focus moves happen as they do for an operator.

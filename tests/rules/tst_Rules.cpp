@@ -39,6 +39,7 @@ void tst_Rules::dateCheck_data() {
     QTest::newRow("ISO") << "1987-07-23" << true;
     QTest::newRow("a leap day") << "29-02-1988" << true;
     QTest::newRow("00 reads as 2000, a leap year") << "29-02-00" << true;
+    QTest::newRow("2000 was a leap year") << "29-02-2000" << true;
     QTest::newRow("in the future") << "01-01-2999" << true;
     QTest::newRow("no 31st of February") << "31-02-1987" << false;
     QTest::newRow("1900 was no leap year") << "29-02-1900" << false;

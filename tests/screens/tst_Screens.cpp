@@ -243,8 +243,10 @@ void tst_Screens::scenarios() {
     QVERIFY(window);
     kit::Boxes seen(kind, answers);
     QVERIFY(kit::play(window, script));
-    QTRY_COMPARE(seen.seen, boxes);
-    QTest::qWait(kind == Kind::Real ? 100 : 0);
+    if (kind == Kind::Real) {
+        QTRY_COMPARE(seen.seen, boxes);
+        QTest::qWait(100);
+    }
     QCOMPARE(seen.seen, boxes);
     QCOMPARE(seen.problems, QStringList());
     for (const QString& expect : shown.split(", ", Qt::SkipEmptyParts)) {

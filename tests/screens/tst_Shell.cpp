@@ -3,6 +3,8 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QSet>
 #include <QTest>
 
 #include "app/ClickFrame.h"
@@ -24,15 +26,20 @@ private slots:
     void backStartsAfresh();
     void missingBookBringsTheMenuBack();
     void boxWithoutAVisibleOwner();
+    void facesHaveTheirStandIns();
 };
 
 void tst_Shell::entrance_data() {
     QTest::addColumn<QString>("script");
     QTest::addColumn<QString>("then");  // the screen loaded afterwards, or "ended"
-    QTest::newRow("Space on the first button") << "type  " << "ended";
-    QTest::newRow("Return on the first button") << "type {ENTER}" << "ended";
-    QTest::newRow("Tab, then Space") << "tab; type  " << "frmSplash";
-    QTest::newRow("a click on NEXT") << "click NEXT" << "frmSplash";
+    QTest::newRow("Space on the first button") << "type  "
+                                               << "ended";
+    QTest::newRow("Return on the first button") << "type {ENTER}"
+                                                << "ended";
+    QTest::newRow("Tab, then Space") << "tab; type  "
+                                     << "frmSplash";
+    QTest::newRow("a click on NEXT") << "click NEXT"
+                                     << "frmSplash";
 }
 
 void tst_Shell::entrance() {
@@ -50,13 +57,20 @@ void tst_Shell::entrance() {
 void tst_Shell::splash_data() {
     QTest::addColumn<QString>("gesture");
     QTest::addColumn<QString>("then");
-    QTest::newRow("a letter") << "x" << "ended";
-    QTest::newRow("Escape") << "\x1b" << "ended";
-    QTest::newRow("Home types nothing") << "" << "frmSplash";
-    QTest::newRow("Delete types nothing") << "\x7f" << "frmSplash";
-    QTest::newRow("a click on the frame") << "click frame" << "MENU_FORM";
-    QTest::newRow("a click on a label") << "click label" << "frmSplash";
-    QTest::newRow("a press on the frame let go outside it") << "drag out" << "frmSplash";
+    QTest::newRow("a letter") << "x"
+                              << "ended";
+    QTest::newRow("Escape") << "\x1b"
+                            << "ended";
+    QTest::newRow("Home types nothing") << ""
+                                        << "frmSplash";
+    QTest::newRow("Delete types nothing") << "\x7f"
+                                          << "frmSplash";
+    QTest::newRow("a click on the frame") << "click frame"
+                                          << "MENU_FORM";
+    QTest::newRow("a click on a label") << "click label"
+                                        << "frmSplash";
+    QTest::newRow("a press on the frame let go outside it") << "drag out"
+                                                            << "frmSplash";
 }
 
 void tst_Shell::splash() {
@@ -77,9 +91,10 @@ void tst_Shell::splash() {
         QTest::mousePress(frame, Qt::LeftButton, {}, QPoint(5, 5));
         QTest::mouseRelease(frame, Qt::LeftButton, {}, QPoint(-5, -5));
     } else {
-        const Qt::Key key = gesture == "x" ? Qt::Key_X : gesture.isEmpty() ? Qt::Key_Home
-                            : gesture == "\x1b"                           ? Qt::Key_Escape
-                                                                          : Qt::Key_Delete;
+        const Qt::Key key = gesture == "x"      ? Qt::Key_X
+                            : gesture.isEmpty() ? Qt::Key_Home
+                            : gesture == "\x1b" ? Qt::Key_Escape
+                                                : Qt::Key_Delete;
         QTest::sendKeyEvent(QTest::Click, splash, key, gesture, Qt::NoModifier);
     }
     QCOMPARE(app.ended(), then == "ended");
@@ -112,7 +127,8 @@ void tst_Shell::menu() {
     QVERIFY(!app.screen(ScreenId::MENU_FORM));
     QWidget* opened = app.screen(target);
     QVERIFY(opened && kit::activate(opened));
-    for (Qt::Key other : {Qt::Key_A, Qt::Key_U, Qt::Key_E}) QTest::keyClick(opened, other, Qt::ControlModifier);
+    for (Qt::Key other : {Qt::Key_A, Qt::Key_U, Qt::Key_E})
+        QTest::keyClick(opened, other, Qt::ControlModifier);
     QCOMPARE(app.screen(target), opened);
     QVERIFY(!app.ended());
     opened->close();
@@ -153,6 +169,21 @@ void tst_Shell::boxWithoutAVisibleOwner() {
     QCOMPARE(MessageBoxes::show(nullptr, "two", BoxButtons::YesNo, BoxIcon::Question), MessageBoxes::kNo);
     QCOMPARE(boxes.seen, QStringList({"KORVALE|one|OK|-", "KORVALE|two|YN|?"}));
     QVERIFY(!hidden.isVisible());
+}
+
+// The faces the screens name are drawn with Debian's stand-ins, and a field takes the dialog font.
+void tst_Shell::facesHaveTheirStandIns() {
+    kit::TempBook book;
+    kit::App app(book);
+    QWidget* add = app.open(ScreenId::ADD_FORM);
+    QVERIFY(add);
+    const QFontInfo field(add->findChild<QLineEdit*>("Text1")->font());
+    QVERIFY2(field.family().startsWith("Liberation Sans"), qPrintable(field.family()));
+    QCOMPARE(field.pointSizeF(), 8.25);
+    QSet<QString> faces;
+    for (const QLabel* label : add->findChildren<QLabel*>())
+        faces << QFontInfo(label->font()).family().section(' ', 0, 1);
+    QCOMPARE(faces, QSet<QString>{"URW Bookman"});
 }
 
 QTEST_MAIN(tst_Shell)
