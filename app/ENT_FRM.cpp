@@ -8,7 +8,6 @@ ENT_FRM::ENT_FRM(ScreenManager& screens)
     ui_->setupUi(this);
     onClick(ui_->EXIT, &ENT_FRM::EXIT_Click);
     onClick(ui_->NEXT, &ENT_FRM::NEXT_Click);
-    ui_->EXIT->setFocus();
 }
 
 ENT_FRM::~ENT_FRM() = default;

@@ -18,7 +18,6 @@ ADD_FORM::ADD_FORM(ScreenManager& screens)
     onClick(ui_->SUBMIT, &ADD_FORM::SUBMIT_Click);
     onClick(ui_->REFRESH, &ADD_FORM::REFRESH_Click);
     onClick(ui_->BACK, &ADD_FORM::BACK_Click);
-    ui_->REFRESH->setFocus();
 }
 
 ADD_FORM::~ADD_FORM() = default;

@@ -14,7 +14,6 @@ DELETE_FORM::DELETE_FORM(ScreenManager& screens)
     onClick(ui_->REMOVE, &DELETE_FORM::REMOVE_Click);
     onClick(ui_->REFRESH, &DELETE_FORM::REFRESH_Click);
     onClick(ui_->BACK, &DELETE_FORM::BACK_Click);
-    ui_->BACK->setFocus();
 }
 
 DELETE_FORM::~DELETE_FORM() = default;

@@ -72,26 +72,28 @@ namespace {
 
 // A leading byte-order mark is part of the stored text; QString::fromUtf8 would drop it, and the next
 // UPDATE would write the row back without it.
-QString decode(const std::string& text, bool& wasUtf8) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
-    QString decoded = utf8(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
-    wasUtf8 = !utf8.hasError();
-    return decoded;
+QString decode(const std::string& text, QStringDecoder& utf8) {
+    return utf8(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+QStringDecoder utf8Decoder() {
+    return QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
 }
 
 }  // namespace
 
 QString fromStore(const std::string& text) {
-    bool wasUtf8 = true;
-    return decode(text, wasUtf8);
+    QStringDecoder utf8 = utf8Decoder();
+    return decode(text, utf8);
 }
 
 QString fromStoreExactly(const std::string& text) {
-    bool wasUtf8 = true;
-    QString shown = decode(text, wasUtf8);
+    QStringDecoder utf8 = utf8Decoder();
+    QString shown = decode(text, utf8);
     // Bytes that are not UTF-8 would be shown as replacement characters, and UPDATE would write
     // those back over the original bytes.
-    if (!wasUtf8) throw korvale::StoreError("A column of the record holds bytes that are not UTF-8 text");
+    if (utf8.hasError())
+        throw korvale::StoreError("A column of the record holds bytes that are not UTF-8 text");
     return shown;
 }
 

@@ -11,7 +11,6 @@ SEARCH_FORM::SEARCH_FORM(ScreenManager& screens)
     onClick(ui_->SEARCH, &SEARCH_FORM::SEARCH_Click);
     onClick(ui_->REFRESH, &SEARCH_FORM::REFRESH_Click);
     onClick(ui_->BACK, &SEARCH_FORM::BACK_Click);
-    ui_->BACK->setFocus();
 }
 
 SEARCH_FORM::~SEARCH_FORM() = default;

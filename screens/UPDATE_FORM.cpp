@@ -22,7 +22,6 @@ UPDATE_FORM::UPDATE_FORM(ScreenManager& screens)
     onClick(ui_->UPDATE, &UPDATE_FORM::UPDATE_Click);
     onClick(ui_->REFERSH, &UPDATE_FORM::REFERSH_Click);
     onClick(ui_->BACK, &UPDATE_FORM::BACK_Click);
-    ui_->Combo1->setFocus();
 }
 
 UPDATE_FORM::~UPDATE_FORM() = default;
