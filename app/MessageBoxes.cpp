@@ -33,7 +33,7 @@ int showReal(QWidget* owner, const BoxRequest& request) {
     // "On-Lin...orvale". Leave room for the whole title and the title bar's buttons.
     if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
         const int titleWidth = QFontMetrics(QApplication::font()).horizontalAdvance(request.title);
-        label->setMinimumWidth(std::min(titleWidth * 3 / 2 + 80, 600));
+        label->setMinimumWidth(std::min(std::max(titleWidth * 3 / 2 + 80, label->sizeHint().width()), 600));
     }
     const int pressed = box.exec();
 
