@@ -1,6 +1,6 @@
 #include "app/StartUp.h"
 
-#include <QApplication>
+#include <QString>
 #include <system_error>
 
 #include "app/ErrorReport.h"
@@ -21,8 +21,6 @@ bool offerNewBook(const std::filesystem::path& file) {
 }  // namespace
 
 StartUp StartUp::run(const korvale::BookLocation& book) {
-    // The box before the first screen is the only window for a moment; closing it must not end the run.
-    QApplication::setQuitOnLastWindowClosed(false);
     const std::filesystem::path file = korvale::ClientStore::bookPath(book.dir);
     std::error_code ec;
     if (book.place != korvale::BookLocation::Place::BesideProgram && !std::filesystem::exists(file, ec)) {
