@@ -51,8 +51,7 @@ private slots:
         fs::create_directory(program);
         if (r.bookBeside) fs::create_symlink(book.file(), program / book.file().filename());
         qputenv("HOME", (root / "home").c_str());
-        qputenv("XDG_DATA_HOME",
-                (r.xdg.startsWith('/') ? QString::fromStdString(root) + r.xdg : r.xdg).toUtf8());
+        qputenv("XDG_DATA_HOME", (r.xdg[0] == '/' ? root.c_str() + r.xdg : r.xdg).toUtf8());
         fs::current_path(root);
         const auto where =
             korvale::BookLocation::find(program, r.named.toStdString(), r.installed ? program : root);
