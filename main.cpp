@@ -4,8 +4,6 @@
 
 #include "app/CommandLine.h"
 #include "app/StartUp.h"
-#include "store/BookLocation.h"
-#include "store/StoreError.h"
 
 namespace {
 constexpr int kUsageExit = 2;
@@ -28,18 +26,10 @@ int main(int argc, char* argv[]) {
             break;
     }
 
-    korvale::BookLocation book;
-    try {
-        book = korvale::BookLocation::find(korvale::BookLocation::runningProgramDir(), line.bookDir);
-    } catch (const korvale::StoreError& e) {
-        std::cerr << "korvale: " << e.what() << '\n';
-        return EXIT_FAILURE;
-    }
-
     // Qt sees none of the options above: they are this program's own.
     int qtArgc = 1;
     QApplication qt(qtArgc, argv);
-    StartUp start = StartUp::run(book);
+    StartUp start = StartUp::run(line.bookDir);
     if (!start.application) return start.exitCode;
     QObject::connect(start.application.get(), &KorvaleApplication::ended, &qt, &QCoreApplication::quit);
     return qt.exec();

@@ -20,18 +20,20 @@ bool offerNewBook(const std::filesystem::path& file) {
 
 }  // namespace
 
-StartUp StartUp::run(const korvale::BookLocation& book) {
-    const std::filesystem::path file = korvale::ClientStore::bookPath(book.dir);
-    std::error_code ec;
-    if (book.place != korvale::BookLocation::Place::BesideProgram && !std::filesystem::exists(file, ec)) {
-        if (!offerNewBook(file)) return {};
-        try {
+StartUp StartUp::run(const std::filesystem::path& named, const std::filesystem::path& programDir,
+                     const std::filesystem::path& installedDir) {
+    try {
+        const auto book = korvale::BookLocation::find(programDir, named, installedDir);
+        const std::filesystem::path file = korvale::ClientStore::bookPath(book.dir);
+        std::error_code ec;
+        if (book.place != korvale::BookLocation::Place::BesideProgram && !std::filesystem::exists(file, ec)) {
+            if (!offerNewBook(file)) return {};
             book.makeFolder();
             korvale::createBook(file);
-        } catch (const korvale::StoreError& e) {
-            reportFailure(nullptr, e);
-            return {nullptr, 1};
         }
+        return {std::make_unique<KorvaleApplication>(QString::fromStdString(book.dir.string())), 0};
+    } catch (const korvale::StoreError& e) {
+        reportFailure(nullptr, e);
+        return {nullptr, 1};
     }
-    return {std::make_unique<KorvaleApplication>(QString::fromStdString(book.dir.string())), 0};
 }

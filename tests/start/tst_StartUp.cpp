@@ -53,18 +53,17 @@ private slots:
         qputenv("HOME", (root / "home").c_str());
         qputenv("XDG_DATA_HOME", (r.xdg[0] == '/' ? root.c_str() + r.xdg : r.xdg).toUtf8());
         fs::current_path(root);
-        const auto where =
-            korvale::BookLocation::find(program, r.named.toStdString(), r.installed ? program : root);
         QList<BoxRequest> shown;
         MessageBoxes::setAnswerer([&](const BoxRequest& box) { return shown << box, r.answer; });
-        const StartUp start = StartUp::run(where);
+        const StartUp start = StartUp::run(r.named.toStdString(), program, r.installed ? program : root);
         MessageBoxes::setAnswerer({});
-        QCOMPARE(QString::fromStdString(where.dir), QString::fromStdString(root / r.dir.toStdString()));
+        const fs::path dir = root / r.dir.toStdString();  // where the book is looked for
         QCOMPARE(shown.size(), r.boxes);
-        QVERIFY(shown.isEmpty() || shown[0].buttons == BoxButtons::YesNo);
+        QVERIFY(shown.isEmpty() ||
+                (shown[0].buttons == BoxButtons::YesNo && shown[0].text.contains(dir.c_str())));
         QCOMPARE(start.application ? -1 : start.exitCode, r.exit);
-        QCOMPARE(modeOf(korvale::ClientStore::bookPath(where.dir)), r.mode);
-        if (r.boxes == 1) QCOMPARE(modeOf(where.dir), r.mode > 0 ? 0700 : -1);
+        QCOMPARE(modeOf(korvale::ClientStore::bookPath(dir)), r.mode);
+        if (r.boxes == 1) QCOMPARE(modeOf(dir), r.mode > 0 ? 0700 : -1);
         if (start.application) QVERIFY(start.application->screens().screen(ScreenId::ENT_FRM)->isVisible());
     }
 
