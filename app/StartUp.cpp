@@ -31,7 +31,7 @@ StartUp StartUp::run(const std::filesystem::path& named, const std::filesystem::
             book.makeFolder();
             korvale::createBook(file);
         }
-        return {std::make_unique<KorvaleApplication>(QString::fromStdString(book.dir.string())), 0};
+        return {std::make_unique<KorvaleApplication>(QString::fromStdString(book.dir.string()))};
     } catch (const korvale::StoreError& e) {
         reportFailure(nullptr, e);
         return {nullptr, 1};
