@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets KORVALE up on a Debian 12 machine: installs what is missing, builds, makes an empty book beside
 # the program when there is none; then opens the application (run), runs every test (test), or runs
-# the benchmark (bench).
+# the benchmark (bench). The package mode instead builds the Debian package and checks it.
 set -euo pipefail
 
 mode=${1:-run}
@@ -15,7 +15,8 @@ case "$mode" in
   run) ;;
   test) packages+=(clang-14 libclang-rt-14-dev xdotool openbox) ;;
   bench) packages+=(gnuplot-nox) ;;
-  *) echo "usage: $0 [run|test|bench]" >&2; exit 2 ;;
+  package) packages+=(dpkg-dev file lintian desktop-file-utils appstream) ;;
+  *) echo "usage: $0 [run|test|bench|package]" >&2; exit 2 ;;
 esac
 
 missing=()
@@ -31,11 +32,24 @@ if ((${#missing[@]})); then
 fi
 
 jobs=$(nproc)
+cd "$root"
+
+if [ "$mode" = package ]; then
+  # A Release build of the programs alone (no tests), installed under /usr, packed by CPack.
+  CMAKE_BUILD_PARALLEL_LEVEL=$jobs cmake --workflow --preset package
+  deb=$(ls -t "$root"/build-package/korvale_*_"$(dpkg --print-architecture)".deb | head -1)
+  desktop-file-validate "$root"/packaging/org.korvale.korvale.desktop
+  appstreamcli validate --no-net "$root"/build-package/packaging/org.korvale.korvale.metainfo.xml
+  lintian --fail-on error "$deb"
+  echo "The package: $deb"
+  echo "Install it with: sudo apt install $deb"
+  exit 0
+fi
+
 # The test command builds as CI does: under AddressSanitizer and UBSan, with every warning an error. A
 # user's build never fails on a warning.
 preset=default
 [ "$mode" = test ] && preset=ci && build="$root/build-ci"
-cd "$root"
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset" -j"$jobs"
 

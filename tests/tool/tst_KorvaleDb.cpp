@@ -24,7 +24,7 @@ void tst_KorvaleDb::init_data() {
     QTest::newRow("never over a book") << "book" << QStringList{"init", "DIR"} << 1 << "already exists";
     QTest::newRow("no such directory") << "" << QStringList{"init", "DIR/none"} << 1 << "does not exist";
     QTest::newRow("not a directory") << "book" << QStringList{"init", "DIR/KORVALE.mdb"} << 1 << "is not a directory";
-    QTest::newRow("no directory given") << "" << QStringList{"init"} << 2 << "init takes exactly one directory";
+    QTest::newRow("two directories") << "" << QStringList{"init", "DIR", "DIR"} << 2 << "init takes at most one directory";
     QTest::newRow("an unknown command") << "" << QStringList{"create", "DIR"} << 2 << "unknown command create";
 }
 

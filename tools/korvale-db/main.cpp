@@ -1,5 +1,5 @@
 // korvale-db: writes the empty book the application needs before its first run. The application
-// itself never creates or alters the book.
+// itself never alters a book, and creates one only when the operator agrees at its first start.
 
 #include <sys/stat.h>
 
@@ -10,6 +10,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "store/BookLocation.h"
 #include "store/BookSchema.h"
 #include "store/ClientRecord.h"
 #include "store/ClientStore.h"
@@ -21,6 +22,7 @@ constexpr int kUsageExit = 2;
 
 void printUsage(std::ostream& out) {
     out << "Usage: korvale-db init DIR\n"
+           "       korvale-db init\n"
            "       korvale-db --help\n"
            "\n"
            "init DIR   Create DIR/"
@@ -28,6 +30,9 @@ void printUsage(std::ostream& out) {
         << " of nine text columns,\n"
            "           an index on Name, WAL journal, readable by its owner only (mode 0600).\n"
            "           An existing book is never touched.\n"
+           "init       The same, in the folder where korvale looks for its book: beside this program\n"
+           "           in a build tree or a portable folder; $XDG_DATA_HOME/korvale/\n"
+           "           (~/.local/share/korvale/ by default) for the installed program.\n"
            "--help     Show this text.\n";
 }
 
@@ -63,6 +68,20 @@ int init(const std::filesystem::path& dir) {
     return EXIT_SUCCESS;
 }
 
+// init without a folder: the folder korvale itself uses, made (mode 0700) when it is the user's data
+// folder.
+int initUsual() {
+    korvale::BookLocation location;
+    try {
+        location = korvale::BookLocation::find(korvale::BookLocation::runningProgramDir());
+        location.makeFolder();
+    } catch (const korvale::StoreError& e) {
+        std::cerr << "korvale-db: " << e.what() << '\n';
+        return EXIT_FAILURE;
+    }
+    return init(location.dir);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -77,8 +96,11 @@ int main(int argc, char* argv[]) {
     if (argc == 3 && std::string_view(argv[1]) == "init") {
         return init(argv[2]);
     }
+    if (argc == 2 && std::string_view(argv[1]) == "init") {
+        return initUsual();
+    }
     if (argc >= 2 && std::string_view(argv[1]) == "init") {
-        std::cerr << "korvale-db: init takes exactly one directory\n";
+        std::cerr << "korvale-db: init takes at most one directory\n";
     } else if (argc >= 2) {
         std::cerr << "korvale-db: unknown command " << argv[1] << '\n';
     }
