@@ -1,15 +1,15 @@
 // The store on real books in temporary folders: books it must refuse, look-ups by any name, values
 // other programs wrote, a book replaced or deleted under it, and a writer killed at any moment.
 
-#include <QRandomGenerator>
-#include <QSet>
 #include <SQLiteCpp/Database.h>
-#include <QTest>
-#include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <QRandomGenerator>
+#include <QSet>
+#include <QTest>
+#include <csignal>
 
 #include "store/BookSchema.h"
 #include "store/ClientStore.h"
@@ -47,6 +47,10 @@ ClientRecord named(const std::string& name, const std::string& remarks = {}) {
     return r;
 }
 
+QString bob() {
+    return kit::row("bob", "b");
+}
+
 // Root writes through any mode bits: while it lives, a root test hands the book's folder to an ordinary
 // user and acts as that user.
 class AsOrdinaryUser {
@@ -76,18 +80,24 @@ private slots:
     void unwritableBookLeavesNothingBehind();
     void lookUpFindsExactlyItsName();
     void bookReplacedOrDeletedWhileOpen();
-    void creationFailingHalfWayLeavesNothing();
+    void creationRefused_data();
+    void creationRefused();
     void killedWriterLosesNothingAcknowledged();
 };
 
 void tst_Store::refusedBooks_data() {
     QTest::addColumn<QString>("make");
     QTest::addColumn<QString>("cause");
-    QTest::newRow("no file") << "" << "the file does not exist";
-    QTest::newRow("a directory") << "mkdir" << "it is a directory, not a file";
-    QTest::newRow("a FIFO") << "mkfifo" << "it is not a regular file";
-    QTest::newRow("a text file") << "text" << "is not a book: file is not a database";
-    QTest::newRow("no table") << "CREATE TABLE CLIENTS (Name TEXT)" << "has no table CLIENT_RECORDS";
+    QTest::newRow("no file") << ""
+                             << "the file does not exist";
+    QTest::newRow("a directory") << "mkdir"
+                                 << "it is a directory, not a file";
+    QTest::newRow("a FIFO") << "mkfifo"
+                            << "it is not a regular file";
+    QTest::newRow("a text file") << "text"
+                                 << "is not a book: file is not a database";
+    QTest::newRow("no table") << "CREATE TABLE CLIENTS (Name TEXT)"
+                              << "has no table CLIENT_RECORDS";
     QTest::newRow("a column missing")
         << "CREATE TABLE CLIENT_RECORDS (Name TEXT, address TEXT, email_id TEXT, dob TEXT, H_PHONE TEXT, "
            "W_PHONE TEXT, cell_no TEXT, CATEGORY TEXT)"
@@ -96,14 +106,14 @@ void tst_Store::refusedBooks_data() {
         << "CREATE TABLE CLIENT_RECORDS (Name TEXT, address TEXT, email_id TEXT, dob TEXT, H_PHONE INTEGER, "
            "W_PHONE TEXT, cell_no TEXT, remarks TEXT, CATEGORY TEXT)"
         << "the column H_PHONE of CLIENT_RECORDS is declared INTEGER, not TEXT";
-    QTest::newRow("a numeric date")
-        << "CREATE TABLE CLIENT_RECORDS (name VARCHAR(20), address CLOB, email_id TEXT, DOB DATE, H_PHONE TEXT, "
-           "W_PHONE TEXT, cell_no TEXT, remarks TEXT, CATEGORY TEXT)"
-        << "the column dob of CLIENT_RECORDS is declared DATE, not TEXT";
-    QTest::newRow("texts by other names")
-        << "CREATE TABLE CLIENT_RECORDS (name VARCHAR(20), address CLOB, email_id NCHAR(9), dob TEXT, H_PHONE TEXT, "
-           "W_PHONE TEXT, cell_no TEXT, remarks TEXT, CATEGORY TEXT)"
-        << "";
+    QTest::newRow("a numeric date") << "CREATE TABLE CLIENT_RECORDS (name VARCHAR(20), address CLOB, "
+                                       "email_id TEXT, DOB DATE, H_PHONE TEXT, "
+                                       "W_PHONE TEXT, cell_no TEXT, remarks TEXT, CATEGORY TEXT)"
+                                    << "the column dob of CLIENT_RECORDS is declared DATE, not TEXT";
+    QTest::newRow("texts by other names") << "CREATE TABLE CLIENT_RECORDS (name VARCHAR(20), address CLOB, "
+                                             "email_id NCHAR(9), dob TEXT, H_PHONE TEXT, "
+                                             "W_PHONE TEXT, cell_no TEXT, remarks TEXT, CATEGORY TEXT)"
+                                          << "";
 }
 
 void tst_Store::refusedBooks() {
@@ -129,9 +139,12 @@ void tst_Store::refusedBooks() {
 void tst_Store::unwritableBookLeavesNothingBehind_data() {
     QTest::addColumn<QString>("what");
     QTest::addColumn<QString>("cause");
-    QTest::newRow("a read-only book") << "book" << "the file is read-only to this program";
-    QTest::newRow("a read-only folder") << "folder" << "its directory";
-    QTest::newRow("journal files left read-only") << "journal" << "its journal file";
+    QTest::newRow("a read-only book") << "book"
+                                      << "the file is read-only to this program";
+    QTest::newRow("a read-only folder") << "folder"
+                                        << "its directory";
+    QTest::newRow("journal files left read-only") << "journal"
+                                                  << "its journal file";
 }
 
 // A book that cannot be written is refused before the engine creates anything beside it; made writable
@@ -150,7 +163,8 @@ void tst_Store::unwritableBookLeavesNothingBehind() {
     }
     const QString failure = openFailure(book);
     QVERIFY2(failure.contains(cause), qPrintable(failure));
-    QCOMPARE(std::filesystem::exists(file + "-wal") || std::filesystem::exists(file + "-shm"), what == "journal");
+    QCOMPARE(std::filesystem::exists(file + "-wal") || std::filesystem::exists(file + "-shm"),
+             what == "journal");
 
     QVERIFY(::chmod(book.dir().c_str(), 0700) == 0 && ::chmod(file.c_str(), 0600) == 0);
     for (const char* side : {"-wal", "-shm"}) (void)::chmod((file + side).c_str(), 0600);
@@ -163,9 +177,10 @@ void tst_Store::unwritableBookLeavesNothingBehind() {
 // Names are bound, never built into the query: quotes, wildcards and letter case are plain characters,
 // and the first stored row of the exact name is the one found.
 void tst_Store::lookUpFindsExactlyItsName() {
-    const QStringList names{"o'neil", "a%",       "a_",       "a\\b", "",           "x' OR '1'='1",
-                            "ÅSA",    "two  gap", " lead",    "trail ", "tab\tin",  "ab"};
-    const QStringList decoys{"oneil", "abc", "a-", "a\\\\b", " ", "x", "åsa", "two gap", "lead", "trail", "tab in", "AB"};
+    const QStringList names{"o'neil", "a%",       "a_",    "a\\b",   "",        "x' OR '1'='1",
+                            "ÅSA",    "two  gap", " lead", "trail ", "tab\tin", "ab"};
+    const QStringList decoys{"oneil", "abc",     "a-",   "a\\\\b", " ",      "x",
+                             "åsa",   "two gap", "lead", "trail",  "tab in", "AB"};
     kit::TempBook book;
     QStringList rows;
     for (qsizetype i = 0; i < names.size(); ++i)
@@ -197,20 +212,40 @@ void tst_Store::bookReplacedOrDeletedWhileOpen() {
     // The book deleted while a store holds it: nothing is written anywhere, and that is said.
     QVERIFY(std::filesystem::remove(book.file()));
     const QString failure = failureOf([&] { second.addRow(named("lost")); });
-    QVERIFY2(failure.contains("was deleted or moved while it was open: nothing was written"), qPrintable(failure));
+    QVERIFY2(failure.contains("was deleted or moved while it was open: nothing was written"),
+             qPrintable(failure));
 }
 
-void tst_Store::creationFailingHalfWayLeavesNothing() {
-    kit::TempBook book(kit::TempBook::Start::Empty);
+void tst_Store::creationRefused_data() {
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<QString>("cause");
+    QTest::newRow("failing half-way") << "limit"
+                                      << "File too large";
+    QTest::newRow("in a missing folder") << "missing"
+                                         << "the directory";
+    QTest::newRow("over a file") << "file"
+                                 << "already exists; it was left untouched";
+}
+
+// A book that cannot be made is not made at all, and nothing there before is touched.
+void tst_Store::creationRefused() {
+    QFETCH(QString, where);
+    QFETCH(QString, cause);
+    kit::TempBook book(where == "file" ? kit::TempBook::Start::WithBook : kit::TempBook::Start::Empty);
+    if (where == "file") book.add({bob()});
+    const std::filesystem::path file = where == "missing" ? book.dir() / "none" / "KORVALE.mdb" : book.file();
     rlimit saved{};
     ::getrlimit(RLIMIT_FSIZE, &saved);
     rlimit tiny = saved;
     tiny.rlim_cur = 512;
-    ::setrlimit(RLIMIT_FSIZE, &tiny);
-    const QString failure = failureOf([&] { korvale::createBook(book.file()); });
+    if (where == "limit") ::setrlimit(RLIMIT_FSIZE, &tiny);
+    const QString failure = failureOf([&] { korvale::createBook(file); });
     ::setrlimit(RLIMIT_FSIZE, &saved);
-    QVERIFY2(failure.contains("Cannot create the book") && failure.contains("File too large"), qPrintable(failure));
-    QVERIFY(std::filesystem::is_empty(book.dir()));
+    QVERIFY2(failure.startsWith("Cannot create the book " + QString::fromStdString(file)) &&
+                 failure.contains(cause),
+             qPrintable(failure));
+    QCOMPARE(std::filesystem::is_empty(book.dir()), where != "file");
+    if (where == "file") QCOMPARE(book.rows(), QStringList{bob()});
 }
 
 // A second program adds and deletes through the store and says each time a call has returned; it is
@@ -257,8 +292,10 @@ void tst_Store::killedWriterLosesNothingAcknowledged() {
         for (int j = std::max(0, acknowledged - 30); j <= acknowledged; ++j) {
             const bool present = names.contains(QStringLiteral("n%1").arg(j));
             // Deleted by an acknowledged op, or by the op in flight (either way), or still there.
-            if (j + 10 <= acknowledged) QVERIFY2(!present, qPrintable(QStringLiteral("n%1 came back").arg(j)));
-            if (j + 10 > acknowledged + 1) QVERIFY2(present, qPrintable(QStringLiteral("n%1 was lost").arg(j)));
+            if (j + 10 <= acknowledged)
+                QVERIFY2(!present, qPrintable(QStringLiteral("n%1 came back").arg(j)));
+            if (j + 10 > acknowledged + 1)
+                QVERIFY2(present, qPrintable(QStringLiteral("n%1 was lost").arg(j)));
         }
     }
     QVERIFY2(acknowledged > 20, "the writer never got going");
