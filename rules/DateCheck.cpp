@@ -17,6 +17,10 @@ int fullYear(const QString& digits) {
 }  // namespace
 
 bool VALIDDATE(const QString& value) {
+    return readDate(value).isValid();
+}
+
+QDate readDate(const QString& value) {
     // Day-month-year, one separator kind throughout.
     static const QRegularExpression dmy(
         QStringLiteral("\\A([0-9]{1,2})([-/])([0-9]{1,2})\\2([0-9]{4}|[0-9]{2})\\z"));
@@ -24,12 +28,12 @@ bool VALIDDATE(const QString& value) {
     static const QRegularExpression iso(QStringLiteral("\\A([0-9]{4})-([0-9]{1,2})-([0-9]{1,2})\\z"));
 
     if (const auto m = dmy.match(value); m.hasMatch()) {
-        return QDate::isValid(fullYear(m.captured(4)), m.captured(3).toInt(), m.captured(1).toInt());
+        return QDate(fullYear(m.captured(4)), m.captured(3).toInt(), m.captured(1).toInt());
     }
     if (const auto m = iso.match(value); m.hasMatch()) {
-        return QDate::isValid(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+        return QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
     }
-    return false;
+    return {};
 }
 
 }  // namespace korvale::rules

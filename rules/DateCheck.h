@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 
 namespace korvale::rules {
@@ -8,5 +9,8 @@ namespace korvale::rules {
 // digits for day and month, two or four for the year (two read as 1930-2029), or ISO year-month-day;
 // only days that exist. The text is taken as it is, not trimmed.
 bool VALIDDATE(const QString& value);
+
+// The date such a text reads as; an invalid QDate when VALIDDATE refuses it.
+QDate readDate(const QString& value);
 
 }  // namespace korvale::rules

@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "store/BookConnection.h"
+#include "store/BookHistory.h"
 #include "store/StoreError.h"
 
 namespace korvale {
@@ -98,6 +99,7 @@ void fillSchema(const std::filesystem::path& file, SQLite::Database& db) {
     SQLite::Transaction schema(db);
     db.exec(kCreateTable);
     db.exec(kCreateNameIndex);
+    addHistory(db);
     schema.commit();
 }
 

@@ -1,0 +1,54 @@
+#include "tools/korvale-db/BookCommands.h"
+
+#include <cstdlib>
+#include <iostream>
+
+#include "store/BookHistory.h"
+#include "store/BookSchema.h"
+#include "store/ClientRecord.h"
+#include "store/ClientStore.h"
+#include "store/StoreError.h"
+#include "tools/korvale-db/ToolBook.h"
+
+namespace korvale::tool {
+
+int initBook(const CommandLine& line) {
+    const std::filesystem::path& dir = line.bookDir;
+    std::error_code ec;
+    const auto status = std::filesystem::status(dir, ec);
+    if (status.type() == std::filesystem::file_type::not_found) {
+        throw StoreError("the directory " + dir.string() + " does not exist");
+    }
+    if (ec) throw StoreError("cannot reach the directory " + dir.string() + ": " + ec.message());
+    if (status.type() != std::filesystem::file_type::directory) {
+        throw StoreError(dir.string() + " is not a directory");
+    }
+
+    const std::filesystem::path book = ClientStore::bookPath(dir);
+    createBook(book);
+    std::cout << "Created the book " << book.string() << ": table " << kTableName << " (";
+    for (std::size_t i = 0; i < kColumnCount; ++i) std::cout << (i == 0 ? "" : ", ") << kColumnNames[i];
+    std::cout << "), index CLIENT_RECORDS_Name, history " << kHistoryTableName
+              << " kept by triggers, WAL journal, mode 0600.\n";
+    return EXIT_SUCCESS;
+}
+
+int upgradeBook(const CommandLine& line) {
+    const auto book = openBook(line.bookDir);
+    SQLite::Transaction transaction = beginWriting(*book, "Cannot upgrade");
+    if (hasHistory(book->db())) {
+        std::cout << "The book " << book->path().string() << " already keeps history; nothing was changed.\n";
+        return EXIT_SUCCESS;
+    }
+    try {
+        addHistory(book->db());
+        transaction.commit();
+    } catch (const SQLite::Exception& e) {
+        throw book->failure("Cannot add the history to the book " + book->path().string(), e);
+    }
+    std::cout << "The book " << book->path().string() << " now keeps history: every change and delete of "
+              << kTableName << " keeps the old values in " << kHistoryTableName << ".\n";
+    return EXIT_SUCCESS;
+}
+
+}  // namespace korvale::tool

@@ -1,0 +1,276 @@
+#include "tools/korvale-db/ContactMapping.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <span>
+
+#include "rules/DateCheck.h"
+#include "tools/korvale-db/FormatError.h"
+
+namespace korvale::tool {
+
+namespace {
+
+// More distinct dates than this and the memo starts afresh, so that a book of odd texts cannot grow it
+// without end.
+constexpr std::size_t kMemoLimit = 100000;
+
+constexpr std::array<std::string_view, 6> kCardData{"PRODID", "REV", "UID", "KIND", "CLIENTPIDMAP", "SOURCE"};
+constexpr std::array<std::string_view, 5> kNotVoice{"FAX", "PAGER", "MODEM", "TEXTPHONE", "VIDEO"};
+
+enum NamePart { Family, Given, Additional, Prefix, Suffix };
+enum AddressPart { PostBox, Extended, Street, Locality, Region, Code, Country };
+
+// The dob text the screens would show for a date: the dd-mm-yyyy of their hint.
+std::string dobText(const QDate& date) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d-%02d-%04d", date.day(), date.month(), date.year());
+    return text;
+}
+
+std::string bdayValue(const QDate& date, VCardVersion version) {
+    char text[16];
+    std::snprintf(text, sizeof text, version == VCardVersion::V4 ? "%04d%02d%02d" : "%04d-%02d-%02d",
+                  date.year(), date.month(), date.day());
+    return text;
+}
+
+// A BDAY of a whole date (19870723, 1987-07-23, either with a time after "T") as the screens write it;
+// anything else (--0723, a text) as it stands, so that nothing is lost.
+std::string dobOfBirthday(const std::string& value) {
+    std::string digits;
+    std::size_t i = 0;
+    for (; i < value.size() && value[i] != 'T'; ++i) {
+        if (value[i] >= '0' && value[i] <= '9') {
+            digits += value[i];
+        } else if (value[i] != '-' || i == 0) {
+            return value;
+        }
+    }
+    if (digits.size() != 8) return value;
+    const QDate date(std::stoi(digits.substr(0, 4)), std::stoi(digits.substr(4, 2)), std::stoi(digits.substr(6, 2)));
+    return date.isValid() ? dobText(date) : value;
+}
+
+std::string joinNonEmpty(const std::vector<std::string>& parts, std::string_view separator) {
+    std::string joined;
+    for (const std::string& part : parts) {
+        if (part.empty()) continue;
+        if (!joined.empty()) joined += separator;
+        joined += part;
+    }
+    return joined;
+}
+
+std::vector<std::string> partsOf(const VCardProperty& property, std::size_t count, bool full) {
+    std::vector<std::string> parts;
+    for (const std::string_view part : splitEscaped(property.value, ';')) parts.push_back(unescape(part, full));
+    parts.resize(std::max(parts.size(), count));
+    return parts;
+}
+
+bool isAny(const VCardProperty& property, std::span<const std::string_view> types) {
+    return std::any_of(types.begin(), types.end(), [&](std::string_view t) { return property.hasType(t); });
+}
+
+// Builds a contact from a card's properties in the card's order.
+class CardMapper {
+public:
+    explicit CardMapper(const VCard& card) : full_(card.version != "2.1") {}
+
+    void add(const VCardProperty& p) {
+        const std::string& name = p.name;
+        if (name == "FN" && !fn_) {
+            fn_ = unescape(p.value, full_);
+        } else if (name == "N" && !n_) {
+            n_ = &p;
+        } else if (name == "ADR") {
+            fill(Column::address, p, address(p));
+        } else if (name == "EMAIL") {
+            fill(Column::email_id, p, text(p));
+        } else if (name == "TEL") {
+            phone(p);
+        } else if (name == "BDAY" && !birthday_) {
+            birthday_ = dobOfBirthday(text(p));
+        } else if (name == "X-KORVALE-DOB") {
+            dob_ = text(p);
+        } else if (name == "NOTE") {
+            notes_.push_back(text(p));
+        } else if (name == "CATEGORIES") {
+            std::string& category = contact_.record[Column::CATEGORY];
+            category += (category.empty() ? "" : ",") + text(p);
+        } else if (std::find(kCardData.begin(), kCardData.end(), name) != kCardData.end()) {
+            contact_.leftOut.push_back(name);
+        } else if (name != "N") {
+            keep(p, text(p));
+        }
+    }
+
+    Contact finish() {
+        for (const VCardProperty* p : untypedPhones_) fill(Column::H_PHONE, *p, phoneNumber(*p));
+        ClientRecord& record = contact_.record;
+        contact_.named = fn_ || n_;
+        if (fn_) {
+            record[Column::Name] = *fn_;
+        } else if (n_) {
+            const std::vector<std::string> n = partsOf(*n_, Suffix + 1, full_);
+            record[Column::Name] = joinNonEmpty({n[Prefix], n[Given], n[Additional], n[Family], n[Suffix]}, " ");
+        }
+        record[Column::dob] = dob_ ? *dob_ : birthday_.value_or("");
+        notes_.insert(notes_.end(), extras_.begin(), extras_.end());
+        record[Column::remarks] = joinNonEmpty(notes_, "\n");
+        return std::move(contact_);
+    }
+
+private:
+    std::string text(const VCardProperty& p) const { return unescape(p.value, full_); }
+
+    // The street part alone when the card has nothing else, as this tool writes it; otherwise every
+    // part, in the order an address is read.
+    std::string address(const VCardProperty& p) const {
+        const std::vector<std::string> a = partsOf(p, Country + 1, full_);
+        return joinNonEmpty({a[PostBox], a[Extended], a[Street], a[Locality], a[Region], a[Code], a[Country]}, ", ");
+    }
+
+    std::string phoneNumber(const VCardProperty& p) const {
+        std::string number = text(p);
+        if (number.size() > 4 && (number.starts_with("tel:") || number.starts_with("TEL:"))) number.erase(0, 4);
+        return number;
+    }
+
+    void phone(const VCardProperty& p) {
+        if (isAny(p, kNotVoice)) {
+            keep(p, phoneNumber(p));
+        } else if (p.hasType("CELL") || p.hasType("MOBILE")) {
+            fill(Column::cell_no, p, phoneNumber(p));
+        } else if (p.hasType("WORK")) {
+            fill(Column::W_PHONE, p, phoneNumber(p));
+        } else if (p.hasType("HOME")) {
+            fill(Column::H_PHONE, p, phoneNumber(p));
+        } else {
+            // A number of no type goes to H_PHONE if the card leaves that free.
+            untypedPhones_.push_back(&p);
+        }
+    }
+
+    // The column's first value goes into it; a second is kept in remarks.
+    void fill(Column column, const VCardProperty& p, std::string value) {
+        std::string& slot = contact_.record[column];
+        if (slot.empty()) {
+            slot = std::move(value);
+        } else {
+            keep(p, value);
+        }
+    }
+
+    void keep(const VCardProperty& p, const std::string& value) {
+        if (p.binary) {
+            contact_.notKept.push_back(p.name);
+            return;
+        }
+        const std::string types = p.types();
+        extras_.push_back(p.name + (types.empty() ? "" : " (" + types + ")") + ": " + value);
+        contact_.inRemarks.push_back(p.name);
+    }
+
+    bool full_;
+    Contact contact_;
+    std::optional<std::string> fn_;
+    const VCardProperty* n_ = nullptr;
+    std::optional<std::string> birthday_;
+    std::optional<std::string> dob_;
+    std::vector<std::string> notes_;
+    std::vector<std::string> extras_;
+    std::vector<const VCardProperty*> untypedPhones_;
+};
+
+}  // namespace
+
+QDate DateMemo::read(const std::string& dob) {
+    if (const auto found = seen_.find(dob); found != seen_.end()) return found->second;
+    if (seen_.size() >= kMemoLimit) seen_.clear();
+    const QDate date = rules::readDate(QString::fromStdString(dob));
+    seen_.emplace(dob, date);
+    return date;
+}
+
+void writeCard(VCardWriter& writer, const ClientRecord& row, DateMemo& dates) {
+    const bool v4 = writer.version() == VCardVersion::V4;
+    writer.begin();
+    const std::string_view name = row[Column::Name];
+    writer.text("FN", name);
+    const std::size_t space = name.rfind(' ');
+    if (space == std::string_view::npos) {
+        writer.components("N", {name, "", "", "", ""});
+    } else {
+        writer.components("N", {name.substr(space + 1), name.substr(0, space), "", "", ""});
+    }
+    if (const std::string& address = row[Column::address]; !address.empty()) {
+        writer.components("ADR", {"", "", address, "", "", "", ""});
+    }
+    if (const std::string& email = row[Column::email_id]; !email.empty()) {
+        writer.text(v4 ? "EMAIL" : "EMAIL;TYPE=INTERNET", email);
+    }
+    if (const std::string& dob = row[Column::dob]; !dob.empty()) {
+        const QDate date = dates.read(dob);
+        if (date.isValid()) writer.plain("BDAY", bdayValue(date, writer.version()));
+        if (!date.isValid() || dobText(date) != dob) writer.text("X-KORVALE-DOB", dob);
+    }
+    const std::array<std::pair<Column, std::string_view>, 3> phones{
+        {{Column::H_PHONE, v4 ? "TEL;TYPE=home" : "TEL;TYPE=HOME"},
+         {Column::W_PHONE, v4 ? "TEL;TYPE=work" : "TEL;TYPE=WORK"},
+         {Column::cell_no, v4 ? "TEL;TYPE=cell" : "TEL;TYPE=CELL"}}};
+    for (const auto& [column, property] : phones) {
+        if (!row[column].empty()) writer.text(property, row[column]);
+    }
+    if (const std::string& remarks = row[Column::remarks]; !remarks.empty()) writer.text("NOTE", remarks);
+    if (const std::string& category = row[Column::CATEGORY]; !category.empty()) writer.text("CATEGORIES", category);
+    writer.end();
+}
+
+Contact contactFromCard(const VCard& card) {
+    CardMapper mapper(card);
+    for (const VCardProperty& property : card.properties) mapper.add(property);
+    return mapper.finish();
+}
+
+CsvHeader readCsvHeader(const std::vector<std::string>& fields, std::size_t line) {
+    CsvHeader header;
+    std::array<bool, kColumnCount> named{};
+    for (const std::string& field : fields) {
+        const std::optional<Column> column = columnByName(field);
+        if (column) {
+            auto& seen = named[static_cast<std::size_t>(*column)];
+            if (seen) throw FormatError(line, "the header names the column " + field + " twice");
+            seen = true;
+        }
+        header.push_back(column);
+    }
+    if (!named[static_cast<std::size_t>(Column::Name)]) {
+        throw FormatError(line, "the first line is neither BEGIN:VCARD nor a CSV header with a Name column");
+    }
+    return header;
+}
+
+Contact contactFromCsv(const CsvHeader& header, const std::vector<std::string>& headerFields,
+                       std::vector<std::string>& fields) {
+    Contact contact;
+    contact.named = true;
+    std::vector<std::string> extras;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (header[i]) {
+            contact.record[*header[i]] = std::move(fields[i]);
+        } else if (!fields[i].empty()) {
+            extras.push_back(headerFields[i] + ": " + fields[i]);
+            contact.inRemarks.push_back(headerFields[i]);
+        }
+    }
+    if (!extras.empty()) {
+        extras.insert(extras.begin(), contact.record[Column::remarks]);
+        contact.record[Column::remarks] = joinNonEmpty(extras, "\n");
+    }
+    return contact;
+}
+
+}  // namespace korvale::tool

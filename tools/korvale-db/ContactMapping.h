@@ -1,0 +1,56 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include <QDate>
+
+#include "store/ClientRecord.h"
+#include "tools/korvale-db/VCardReader.h"
+#include "tools/korvale-db/VCardWriter.h"
+
+namespace korvale::tool {
+
+// Reads dob texts with the screens' own date rule. A book holds few distinct dates, and the rule is a
+// regular expression, so each text is read once.
+class DateMemo {
+public:
+    QDate read(const std::string& dob);
+
+private:
+    std::unordered_map<std::string, QDate> seen_;
+};
+
+// The card of one row: FN and N from Name (N split at the last space), ADR with the address as its
+// street, EMAIL, TEL typed home, work and cell, BDAY when dob reads as a date and X-KORVALE-DOB with the
+// text whenever BDAY alone would not give it back, NOTE from remarks, CATEGORIES. Empty columns write
+// nothing but FN and N.
+void writeCard(VCardWriter& writer, const ClientRecord& row, DateMemo& dates);
+
+// A contact read from a file, and what of it found no column.
+struct Contact {
+    ClientRecord record;
+    // Whether it had a name at all (FN or N, or a Name column).
+    bool named = false;
+    // Properties kept as lines of remarks ("ORG: Acme"), by name.
+    std::vector<std::string> inRemarks;
+    // Properties not kept anywhere: pictures, sounds, keys.
+    std::vector<std::string> notKept;
+    // Data about the card rather than the contact (PRODID, REV, UID...), left out.
+    std::vector<std::string> leftOut;
+};
+
+// The reverse of writeCard for cards of any version and any writer: what has no column, or a second
+// value for a column, becomes a line of remarks after the NOTE; pictures and other binary data are
+// named in notKept.
+Contact contactFromCard(const VCard& card);
+
+// Which column each field of a CSV header names (nullopt: none, kept in remarks as "header: value").
+using CsvHeader = std::vector<std::optional<Column>>;
+CsvHeader readCsvHeader(const std::vector<std::string>& fields, std::size_t line);
+Contact contactFromCsv(const CsvHeader& header, const std::vector<std::string>& headerFields,
+                       std::vector<std::string>& fields);
+
+}  // namespace korvale::tool

@@ -1,0 +1,141 @@
+#include "tools/korvale-db/ExportCommand.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+
+#include <SQLiteCpp/Statement.h>
+
+#include "store/ClientRecord.h"
+#include "store/Statements.h"
+#include "store/StoreError.h"
+#include "tools/korvale-db/ContactMapping.h"
+#include "tools/korvale-db/CsvFormat.h"
+#include "tools/korvale-db/Progress.h"
+#include "tools/korvale-db/ToolBook.h"
+#include "tools/korvale-db/VCardWriter.h"
+
+namespace korvale::tool {
+
+namespace {
+
+enum class Format { VCard4, VCard3, Csv };
+
+constexpr std::size_t kFlushAt = 1 << 20;
+constexpr const char* kRowCount = "SELECT count(*) FROM CLIENT_RECORDS";
+
+Format formatOf(const CommandLine& line) {
+    const std::string name = line.format.value_or("vcard");
+    if (name == "vcard") return Format::VCard4;
+    if (name == "vcard3") return Format::VCard3;
+    if (name == "csv") return Format::Csv;
+    throw UsageError("export has no format " + name + " (vcard, vcard3 or csv)");
+}
+
+std::string failed(const std::string& what, int error) {
+    return what + ": " + std::strerror(error);
+}
+
+// Standard output, or a file that appears under its name only once it is whole: written beside it
+// under a temporary name, flushed to disk, then renamed over it, so that a failed export leaves any
+// earlier file as it was. Created 0600 like the book: it holds the same contacts.
+class ExportOutput {
+public:
+    explicit ExportOutput(const std::optional<std::filesystem::path>& file) {
+        if (!file) return;
+        target_ = *file;
+        temporary_ = target_.string() + ".XXXXXX";
+        fd_ = ::mkstemp(temporary_.data());
+        if (fd_ < 0) throw StoreError(failed("Cannot write " + target_.string(), errno));
+    }
+    ~ExportOutput() {
+        if (fd_ != STDOUT_FILENO) {
+            ::close(fd_);
+            ::unlink(temporary_.c_str());
+        }
+    }
+    ExportOutput(const ExportOutput&) = delete;
+    ExportOutput& operator=(const ExportOutput&) = delete;
+
+    std::string name() const { return fd_ == STDOUT_FILENO ? "standard output" : target_.string(); }
+
+    void write(std::string& buffer) {
+        std::size_t done = 0;
+        while (done < buffer.size()) {
+            const ssize_t n = ::write(fd_, buffer.data() + done, buffer.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) throw StoreError(failed("Cannot write to " + name(), errno));
+            done += static_cast<std::size_t>(n);
+        }
+        buffer.clear();
+    }
+
+    void finish() {
+        if (fd_ == STDOUT_FILENO) return;
+        if (::fsync(fd_) != 0 || ::rename(temporary_.c_str(), target_.c_str()) != 0) {
+            throw StoreError(failed("Cannot write " + target_.string(), errno));
+        }
+    }
+
+private:
+    int fd_ = STDOUT_FILENO;
+    std::filesystem::path target_;
+    std::string temporary_;
+};
+
+std::uint64_t rowCount(BookConnection& book) {
+    SQLite::Statement count(book.db(), kRowCount);
+    return count.executeStep() ? static_cast<std::uint64_t>(count.getColumn(0).getInt64()) : 0;
+}
+
+}  // namespace
+
+int exportContacts(const CommandLine& line) {
+    const Format format = formatOf(line);
+    const auto book = openBook(line.bookDir);
+    ExportOutput output(line.output);
+    std::string buffer;
+    buffer.reserve(kFlushAt + kFlushAt / 4);
+    DateMemo dates;
+    VCardWriter writer(buffer, format == Format::VCard3 ? VCardVersion::V3 : VCardVersion::V4);
+    if (format == Format::Csv) {
+        for (std::size_t i = 0; i < kColumnCount; ++i) appendCsvField(buffer, kColumnNames[i], i == 0);
+        endCsvRecord(buffer);
+    }
+
+    std::uint64_t rows = 0;
+    try {
+        // One statement reads one snapshot of the book, whatever is written meanwhile.
+        Progress progress("Exporting", ::isatty(STDERR_FILENO) ? rowCount(*book) : 0);
+        SQLite::Statement all(book->db(), sql::kAllRows);
+        ClientRecord row;
+        while (all.executeStep()) {
+            for (std::size_t i = 0; i < kColumnCount; ++i) {
+                const SQLite::Column column = all.getColumn(static_cast<int>(i));
+                const char* text = column.getText();
+                row.values[i].assign(text, static_cast<std::size_t>(column.getBytes()));
+            }
+            if (format == Format::Csv) {
+                for (std::size_t i = 0; i < kColumnCount; ++i) appendCsvField(buffer, row.values[i], i == 0);
+                endCsvRecord(buffer);
+            } else {
+                writeCard(writer, row, dates);
+            }
+            if (buffer.size() >= kFlushAt) output.write(buffer);
+            progress.show(++rows);
+        }
+    } catch (const SQLite::Exception& e) {
+        throw book->tableFailure("Cannot read the book " + book->path().string(), e);
+    }
+    output.write(buffer);
+    output.finish();
+    // The contacts may be going to standard output: the count goes to standard error.
+    std::cerr << "Exported " << rows << (rows == 1 ? " contact" : " contacts") << " to " << output.name() << ".\n";
+    return EXIT_SUCCESS;
+}
+
+}  // namespace korvale::tool

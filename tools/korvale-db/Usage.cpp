@@ -1,0 +1,34 @@
+#include "tools/korvale-db/Usage.h"
+
+#include "store/ClientRecord.h"
+
+namespace korvale::tool {
+
+void printUsage(std::ostream& out) {
+    out << "Usage: korvale-db init DIR\n"
+           "       korvale-db upgrade DIR\n"
+           "       korvale-db export DIR [--format vcard|vcard3|csv] [-o FILE]\n"
+           "       korvale-db import DIR FILE [--dry-run]\n"
+           "       korvale-db history DIR [NAME]\n"
+           "       korvale-db restore DIR ID\n"
+           "       korvale-db forget DIR NAME\n"
+           "       korvale-db --help\n"
+           "\n"
+           "DIR is the folder of the book, DIR/"
+        << kBookFileName
+        << ".\n"
+           "init     Create an empty book: table CLIENT_RECORDS of nine text columns, an index on Name,\n"
+           "         the history of changes and deletes, WAL journal, readable by its owner only (0600).\n"
+           "         An existing book is never touched.\n"
+           "upgrade  Add the history to a book made without it (one transaction; a busy book is refused).\n"
+           "export   Write every contact to standard output or FILE: vCard 4.0 (vcard, the default),\n"
+           "         vCard 3.0 (vcard3) or CSV with a header of the nine column names (csv).\n"
+           "import   Add the contacts of a vCard (2.1, 3.0, 4.0) or CSV file in one transaction: a file\n"
+           "         that cannot be read adds nothing. --dry-run reports without writing.\n"
+           "history  List the kept versions of changed and deleted contacts, or those of NAME.\n"
+           "restore  Put kept version ID back; the values it replaces are kept in turn.\n"
+           "forget   Remove NAME's contacts and kept versions for good, leaving no trace in the file.\n"
+           "--help   Show this text.\n";
+}
+
+}  // namespace korvale::tool
