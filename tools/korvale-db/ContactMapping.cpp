@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <span>
 
+#include <QDate>
+
 #include "rules/DateCheck.h"
 #include "tools/korvale-db/FormatError.h"
 
@@ -80,7 +82,7 @@ public:
     explicit CardMapper(const VCard& card) : full_(card.version != "2.1") {}
 
     void add(const VCardProperty& p) {
-        const std::string& name = p.name;
+        const std::string_view name = p.name;
         if (name == "FN" && !fn_) {
             fn_ = unescape(p.value, full_);
         } else if (name == "N" && !n_) {
@@ -101,7 +103,7 @@ public:
             std::string& category = contact_.record[Column::CATEGORY];
             category += (category.empty() ? "" : ",") + text(p);
         } else if (std::find(kCardData.begin(), kCardData.end(), name) != kCardData.end()) {
-            contact_.leftOut.push_back(name);
+            contact_.leftOut.emplace_back(name);
         } else if (name != "N") {
             keep(p, text(p));
         }
@@ -187,12 +189,14 @@ private:
 
 }  // namespace
 
-QDate DateMemo::read(const std::string& dob) {
+const DateMemo::Birthday& DateMemo::read(const std::string& dob) {
     if (const auto found = seen_.find(dob); found != seen_.end()) return found->second;
     if (seen_.size() >= kMemoLimit) seen_.clear();
-    const QDate date = rules::readDate(QString::fromStdString(dob));
-    seen_.emplace(dob, date);
-    return date;
+    Birthday birthday;
+    if (const QDate date = rules::readDate(QString::fromStdString(dob)); date.isValid()) {
+        birthday = {bdayValue(date, VCardVersion::V4), bdayValue(date, VCardVersion::V3), dobText(date) != dob};
+    }
+    return seen_.emplace(dob, std::move(birthday)).first->second;
 }
 
 void writeCard(VCardWriter& writer, const ClientRecord& row, DateMemo& dates) {
@@ -213,9 +217,9 @@ void writeCard(VCardWriter& writer, const ClientRecord& row, DateMemo& dates) {
         writer.text(v4 ? "EMAIL" : "EMAIL;TYPE=INTERNET", email);
     }
     if (const std::string& dob = row[Column::dob]; !dob.empty()) {
-        const QDate date = dates.read(dob);
-        if (date.isValid()) writer.plain("BDAY", bdayValue(date, writer.version()));
-        if (!date.isValid() || dobText(date) != dob) writer.text("X-KORVALE-DOB", dob);
+        const DateMemo::Birthday& birthday = dates.read(dob);
+        if (const std::string& bday = v4 ? birthday.v4 : birthday.v3; !bday.empty()) writer.plain("BDAY", bday);
+        if (birthday.keepText) writer.text("X-KORVALE-DOB", dob);
     }
     const std::array<std::pair<Column, std::string_view>, 3> phones{
         {{Column::H_PHONE, v4 ? "TEL;TYPE=home" : "TEL;TYPE=HOME"},

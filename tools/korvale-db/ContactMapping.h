@@ -5,22 +5,27 @@
 #include <unordered_map>
 #include <vector>
 
-#include <QDate>
-
 #include "store/ClientRecord.h"
 #include "tools/korvale-db/VCardReader.h"
 #include "tools/korvale-db/VCardWriter.h"
 
 namespace korvale::tool {
 
-// Reads dob texts with the screens' own date rule. A book holds few distinct dates, and the rule is a
-// regular expression, so each text is read once.
+// What a card says of a dob text, read with the screens' own date rule. A book holds few distinct
+// dates, and the rule is a regular expression, so each text is read once.
 class DateMemo {
 public:
-    QDate read(const std::string& dob);
+    struct Birthday {
+        // BDAY's value in vCard 4.0 and 3.0; empty when the text reads as no date.
+        std::string v4;
+        std::string v3;
+        // Whether BDAY alone would not give the text back, so that it goes into X-KORVALE-DOB too.
+        bool keepText = true;
+    };
+    const Birthday& read(const std::string& dob);
 
 private:
-    std::unordered_map<std::string, QDate> seen_;
+    std::unordered_map<std::string, Birthday> seen_;
 };
 
 // The card of one row: FN and N from Name (N split at the last space), ADR with the address as its

@@ -33,6 +33,18 @@ std::string lower(std::string_view text) {
     return out;
 }
 
+bool equalsUpper(std::string_view text, std::string_view upperCase) {
+    return text.size() == upperCase.size() &&
+           std::equal(text.begin(), text.end(), upperCase.begin(), [](char a, char b) { return upper(a) == b; });
+}
+
+bool containsUpper(std::string_view text, std::string_view upperCase) {
+    for (std::size_t i = 0; i + upperCase.size() <= text.size(); ++i) {
+        if (equalsUpper(text.substr(i, upperCase.size()), upperCase)) return true;
+    }
+    return false;
+}
+
 std::string_view trim(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
@@ -104,7 +116,7 @@ void decode(VCardProperty& property) {
             charset = parameter.value;
         }
     }
-    if (property.binary || upper(property.value.substr(0, 5)) == "DATA:") {
+    if (property.binary || equalsUpper(std::string_view(property.value).substr(0, 5), "DATA:")) {
         property.binary = true;
         return;
     }
@@ -122,8 +134,12 @@ void decode(VCardProperty& property) {
 bool VCardProperty::hasType(std::string_view type) const {
     for (const VCardParameter& parameter : parameters) {
         if (parameter.name != "TYPE") continue;
-        for (const std::string_view each : splitEscaped(parameter.value, ',')) {
-            if (upper(trim(each)) == type) return true;
+        std::string_view rest = parameter.value;
+        for (;;) {
+            const std::size_t comma = std::min(rest.find(','), rest.size());
+            if (equalsUpper(trim(rest.substr(0, comma)), type)) return true;
+            if (comma == rest.size()) break;
+            rest.remove_prefix(comma + 1);
         }
     }
     return false;
@@ -158,9 +174,10 @@ bool VCardReader::logicalLine(std::size_t& number) {
     if (!physicalLine(physical)) return false;
     number = lineCount_;
     line_.assign(physical);
-    const std::size_t colon = physical.find(':');
-    const bool quotedPrintable =
-        colon != std::string_view::npos && upper(physical.substr(0, colon)).find("QUOTED-PRINTABLE") != std::string::npos;
+    // Parameters, and with them quoted-printable, stand between the first ";" and the ":".
+    const std::size_t parameters = physical.find_first_of(";:");
+    const bool quotedPrintable = parameters != std::string_view::npos && physical[parameters] == ';' &&
+                                 containsUpper(physical.substr(0, physical.find(':')), "QUOTED-PRINTABLE");
     while (pos_ < text_.size()) {
         // A quoted-printable line that ends in "=" goes on in the next line, whatever that begins with.
         if (quotedPrintable && !line_.empty() && line_.back() == '=') {

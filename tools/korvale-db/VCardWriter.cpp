@@ -25,62 +25,75 @@ void VCardWriter::end() {
 void VCardWriter::text(std::string_view nameAndParameters, std::string_view value) {
     startLine(nameAndParameters);
     appendEscaped(value);
-    fold();
+    endLine();
 }
 
 void VCardWriter::components(std::string_view nameAndParameters, std::initializer_list<std::string_view> parts) {
     startLine(nameAndParameters);
     bool first = true;
     for (const std::string_view part : parts) {
-        if (!first) line_ += ';';
+        if (!first) out_ += ';';
         first = false;
         appendEscaped(part);
     }
-    fold();
+    endLine();
 }
 
 void VCardWriter::plain(std::string_view nameAndParameters, std::string_view value) {
     startLine(nameAndParameters);
-    line_ += value;
-    fold();
+    out_ += value;
+    endLine();
 }
 
 void VCardWriter::startLine(std::string_view nameAndParameters) {
-    line_.assign(nameAndParameters);
-    line_ += ':';
+    lineStart_ = out_.size();
+    out_ += nameAndParameters;
+    out_ += ':';
 }
 
 void VCardWriter::appendEscaped(std::string_view value) {
-    for (const char c : value) {
-        switch (c) {
-            case '\\': line_ += "\\\\"; break;
-            case ',': line_ += "\\,"; break;
-            case ';': line_ += "\\;"; break;
-            case '\n': line_ += "\\n"; break;
+    std::size_t plain = 0;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const char* escape = nullptr;
+        switch (value[i]) {
+            case '\\': escape = "\\\\"; break;
+            case ',': escape = "\\,"; break;
+            case ';': escape = "\\;"; break;
+            case '\n': escape = "\\n"; break;
             // vCard has no escape for a carriage return of its own, and a bare one would end the line
             // for most readers; "\r" is read back by this tool and shown as it is by others.
-            case '\r': line_ += "\\r"; break;
-            default: line_ += c;
+            case '\r': escape = "\\r"; break;
+            default: continue;
         }
+        out_.append(value, plain, i - plain);
+        out_ += escape;
+        plain = i + 1;
     }
+    out_.append(value, plain);
 }
 
-void VCardWriter::fold() {
+void VCardWriter::endLine() {
+    if (out_.size() - lineStart_ <= kLineOctets) {
+        out_ += kCrlf;
+        return;
+    }
+    folding_.assign(out_, lineStart_);
+    out_.resize(lineStart_);
     // The first line holds 75 octets, every continuation a space and 74 more.
     std::size_t start = 0;
     std::size_t room = kLineOctets;
-    while (line_.size() - start > room) {
+    while (folding_.size() - start > room) {
         std::size_t cut = start + room;
-        while (cut > start && continuesCharacter(line_[cut])) --cut;
+        while (cut > start && continuesCharacter(folding_[cut])) --cut;
         // Only bytes that are not UTF-8 at all could run this far; cut them where the limit falls.
         if (cut == start) cut = start + room;
-        out_.append(line_, start, cut - start);
+        out_.append(folding_, start, cut - start);
         out_ += kCrlf;
         out_ += ' ';
         start = cut;
         room = kLineOctets - 1;
     }
-    out_.append(line_, start);
+    out_.append(folding_, start);
     out_ += kCrlf;
 }
 

@@ -25,13 +25,15 @@ public:
     void plain(std::string_view nameAndParameters, std::string_view value);
 
 private:
+    // A line is written straight into the text and folded there in the rare case it is too long.
     void startLine(std::string_view nameAndParameters);
+    void endLine();
     void appendEscaped(std::string_view value);
-    void fold();
 
     std::string& out_;
     VCardVersion version_;
-    std::string line_;
+    std::size_t lineStart_ = 0;
+    std::string folding_;
 };
 
 }  // namespace korvale::tool
