@@ -14,8 +14,7 @@ const CommandSyntax& syntaxOf(std::span<const CommandSyntax> commands, std::stri
 }
 
 // Every command names the book's directory first; this is the one place that reads it.
-std::filesystem::path takeBookDir(const CommandSyntax& syntax, std::vector<std::string>& words) {
-    if (words.empty()) throw UsageError(std::string(syntax.name) + " needs the book's directory");
+std::filesystem::path takeBookDir(std::vector<std::string>& words) {
     std::filesystem::path dir = words.front();
     words.erase(words.begin());
     return dir;
@@ -58,14 +57,14 @@ CommandLine parseCommandLine(std::span<const CommandSyntax> commands, std::span<
         }
     }
 
-    line.bookDir = takeBookDir(syntax, words);
-    const auto count = static_cast<int>(words.size());
-    if (count > syntax.operands || count < syntax.operands - syntax.optional) {
+    const auto count = static_cast<int>(words.size()) - 1;
+    if (count < syntax.operands - syntax.optional || count > syntax.operands) {
         throw UsageError(std::string(syntax.name) + " takes " +
                          (syntax.operands == 0 ? std::string("exactly one directory")
                                                : "a directory and " + std::to_string(syntax.operands) +
                                                      " more (see the usage)"));
     }
+    line.bookDir = takeBookDir(words);
     line.operands = std::move(words);
     return line;
 }
