@@ -24,34 +24,34 @@ constexpr std::array<std::string_view, 5> kNotVoice{"FAX", "PAGER", "MODEM", "TE
 enum NamePart { Family, Given, Additional, Prefix, Suffix };
 enum AddressPart { PostBox, Extended, Street, Locality, Region, Code, Country };
 
-// The dob text the screens would show for a date: the dd-mm-yyyy of their hint.
-std::string dobText(const QDate& date) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d-%02d-%04d", date.day(), date.month(), date.year());
+std::string digits(int value, std::size_t width) {
+    std::string text(width, '0');
+    for (std::size_t i = width; i-- > 0; value /= 10) text[i] = static_cast<char>('0' + value % 10);
     return text;
 }
 
-std::string bdayValue(const QDate& date, VCardVersion version) {
-    char text[16];
-    std::snprintf(text, sizeof text, version == VCardVersion::V4 ? "%04d%02d%02d" : "%04d-%02d-%02d",
-                  date.year(), date.month(), date.day());
-    return text;
+// The dob text the screens would show for a date: the dd-mm-yyyy of their hint.
+std::string dobText(const QDate& date) {
+    int year = 0, month = 0, day = 0;
+    date.getDate(&year, &month, &day);
+    return digits(day, 2) + '-' + digits(month, 2) + '-' + digits(year, 4);
 }
 
 // A BDAY of a whole date (19870723, 1987-07-23, either with a time after "T") as the screens write it;
 // anything else (--0723, a text) as it stands, so that nothing is lost.
 std::string dobOfBirthday(const std::string& value) {
-    std::string digits;
+    std::string numbers;
     std::size_t i = 0;
     for (; i < value.size() && value[i] != 'T'; ++i) {
         if (value[i] >= '0' && value[i] <= '9') {
-            digits += value[i];
+            numbers += value[i];
         } else if (value[i] != '-' || i == 0) {
             return value;
         }
     }
-    if (digits.size() != 8) return value;
-    const QDate date(std::stoi(digits.substr(0, 4)), std::stoi(digits.substr(4, 2)), std::stoi(digits.substr(6, 2)));
+    if (numbers.size() != 8) return value;
+    const QDate date(std::stoi(numbers.substr(0, 4)), std::stoi(numbers.substr(4, 2)),
+                     std::stoi(numbers.substr(6, 2)));
     return date.isValid() ? dobText(date) : value;
 }
 
@@ -67,7 +67,8 @@ std::string joinNonEmpty(const std::vector<std::string>& parts, std::string_view
 
 std::vector<std::string> partsOf(const VCardProperty& property, std::size_t count, bool full) {
     std::vector<std::string> parts;
-    for (const std::string_view part : splitEscaped(property.value, ';')) parts.push_back(unescape(part, full));
+    for (const std::string_view part : splitEscaped(property.value, ';'))
+        parts.push_back(unescape(part, full));
     parts.resize(std::max(parts.size(), count));
     return parts;
 }
@@ -117,7 +118,8 @@ public:
             record[Column::Name] = *fn_;
         } else if (n_) {
             const std::vector<std::string> n = partsOf(*n_, Suffix + 1, full_);
-            record[Column::Name] = joinNonEmpty({n[Prefix], n[Given], n[Additional], n[Family], n[Suffix]}, " ");
+            record[Column::Name] =
+                joinNonEmpty({n[Prefix], n[Given], n[Additional], n[Family], n[Suffix]}, " ");
         }
         record[Column::dob] = dob_ ? *dob_ : birthday_.value_or("");
         notes_.insert(notes_.end(), extras_.begin(), extras_.end());
@@ -132,12 +134,14 @@ private:
     // part, in the order an address is read.
     std::string address(const VCardProperty& p) const {
         const std::vector<std::string> a = partsOf(p, Country + 1, full_);
-        return joinNonEmpty({a[PostBox], a[Extended], a[Street], a[Locality], a[Region], a[Code], a[Country]}, ", ");
+        return joinNonEmpty({a[PostBox], a[Extended], a[Street], a[Locality], a[Region], a[Code], a[Country]},
+                            ", ");
     }
 
     std::string phoneNumber(const VCardProperty& p) const {
         std::string number = text(p);
-        if (number.size() > 4 && (number.starts_with("tel:") || number.starts_with("TEL:"))) number.erase(0, 4);
+        if (number.size() > 4 && (number.starts_with("tel:") || number.starts_with("TEL:")))
+            number.erase(0, 4);
         return number;
     }
 
@@ -189,20 +193,29 @@ private:
 
 }  // namespace
 
-const DateMemo::Birthday& DateMemo::read(const std::string& dob) {
-    if (const auto found = seen_.find(dob); found != seen_.end()) return found->second;
-    if (seen_.size() >= kMemoLimit) seen_.clear();
-    Birthday birthday;
-    if (const QDate date = rules::readDate(QString::fromStdString(dob)); date.isValid()) {
-        birthday = {bdayValue(date, VCardVersion::V4), bdayValue(date, VCardVersion::V3), dobText(date) != dob};
+DateMemo::Birthday DateMemo::read(std::string_view dob) {
+    // Texts of the hint's shape are many and quick for the rule to read: a memo of them would miss the
+    // processor's caches more often than it saved. Other shapes are few and slow to read.
+    const bool hintShape = dob.size() == 10 && dob[2] == '-' && dob[5] == '-';
+    if (!hintShape) {
+        if (const auto found = seen_.find(std::string(dob)); found != seen_.end()) return found->second;
     }
-    return seen_.emplace(dob, std::move(birthday)).first->second;
+    Birthday birthday;
+    if (const QDate date = rules::readDate(QString::fromUtf8(dob.data(), static_cast<qsizetype>(dob.size())));
+        date.isValid()) {
+        const std::string text = dobText(date);
+        const std::string year = text.substr(6), month = text.substr(3, 2), day = text.substr(0, 2);
+        birthday = {year + month + day, year + '-' + month + '-' + day, text != dob};
+    }
+    if (hintShape) return birthday;
+    if (seen_.size() >= kMemoLimit) seen_.clear();
+    return seen_.emplace(std::string(dob), std::move(birthday)).first->second;
 }
 
-void writeCard(VCardWriter& writer, const ClientRecord& row, DateMemo& dates) {
+void writeCard(VCardWriter& writer, const RowTexts& row, DateMemo& dates) {
     const bool v4 = writer.version() == VCardVersion::V4;
     writer.begin();
-    const std::string_view name = row[Column::Name];
+    const std::string_view name = row[static_cast<std::size_t>(Column::Name)];
     writer.text("FN", name);
     const std::size_t space = name.rfind(' ');
     if (space == std::string_view::npos) {
@@ -210,15 +223,16 @@ void writeCard(VCardWriter& writer, const ClientRecord& row, DateMemo& dates) {
     } else {
         writer.components("N", {name.substr(space + 1), name.substr(0, space), "", "", ""});
     }
-    if (const std::string& address = row[Column::address]; !address.empty()) {
+    if (const std::string_view address = row[static_cast<std::size_t>(Column::address)]; !address.empty()) {
         writer.components("ADR", {"", "", address, "", "", "", ""});
     }
-    if (const std::string& email = row[Column::email_id]; !email.empty()) {
+    if (const std::string_view email = row[static_cast<std::size_t>(Column::email_id)]; !email.empty()) {
         writer.text(v4 ? "EMAIL" : "EMAIL;TYPE=INTERNET", email);
     }
-    if (const std::string& dob = row[Column::dob]; !dob.empty()) {
-        const DateMemo::Birthday& birthday = dates.read(dob);
-        if (const std::string& bday = v4 ? birthday.v4 : birthday.v3; !bday.empty()) writer.plain("BDAY", bday);
+    if (const std::string_view dob = row[static_cast<std::size_t>(Column::dob)]; !dob.empty()) {
+        const DateMemo::Birthday birthday = dates.read(dob);
+        if (const std::string& bday = v4 ? birthday.v4 : birthday.v3; !bday.empty())
+            writer.plain("BDAY", bday);
         if (birthday.keepText) writer.text("X-KORVALE-DOB", dob);
     }
     const std::array<std::pair<Column, std::string_view>, 3> phones{
@@ -226,10 +240,14 @@ void writeCard(VCardWriter& writer, const ClientRecord& row, DateMemo& dates) {
          {Column::W_PHONE, v4 ? "TEL;TYPE=work" : "TEL;TYPE=WORK"},
          {Column::cell_no, v4 ? "TEL;TYPE=cell" : "TEL;TYPE=CELL"}}};
     for (const auto& [column, property] : phones) {
-        if (!row[column].empty()) writer.text(property, row[column]);
+        if (const std::string_view number = row[static_cast<std::size_t>(column)]; !number.empty()) {
+            writer.text(property, number);
+        }
     }
-    if (const std::string& remarks = row[Column::remarks]; !remarks.empty()) writer.text("NOTE", remarks);
-    if (const std::string& category = row[Column::CATEGORY]; !category.empty()) writer.text("CATEGORIES", category);
+    if (const std::string_view remarks = row[static_cast<std::size_t>(Column::remarks)]; !remarks.empty())
+        writer.text("NOTE", remarks);
+    if (const std::string_view category = row[static_cast<std::size_t>(Column::CATEGORY)]; !category.empty())
+        writer.text("CATEGORIES", category);
     writer.end();
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -11,8 +13,8 @@
 
 namespace korvale::tool {
 
-// What a card says of a dob text, read with the screens' own date rule. A book holds few distinct
-// dates, and the rule is a regular expression, so each text is read once.
+// What a card says of a dob text, read with the screens' own date rule; texts the rule reads slowly
+// are read once.
 class DateMemo {
 public:
     struct Birthday {
@@ -22,7 +24,7 @@ public:
         // Whether BDAY alone would not give the text back, so that it goes into X-KORVALE-DOB too.
         bool keepText = true;
     };
-    const Birthday& read(const std::string& dob);
+    Birthday read(std::string_view dob);
 
 private:
     std::unordered_map<std::string, Birthday> seen_;
@@ -32,7 +34,9 @@ private:
 // street, EMAIL, TEL typed home, work and cell, BDAY when dob reads as a date and X-KORVALE-DOB with the
 // text whenever BDAY alone would not give it back, NOTE from remarks, CATEGORIES. Empty columns write
 // nothing but FN and N.
-void writeCard(VCardWriter& writer, const ClientRecord& row, DateMemo& dates);
+// The row's nine texts, in kColumnNames order.
+using RowTexts = std::array<std::string_view, kColumnCount>;
+void writeCard(VCardWriter& writer, const RowTexts& row, DateMemo& dates);
 
 // A contact read from a file, and what of it found no column.
 struct Contact {

@@ -119,16 +119,18 @@ int exportContacts(const CommandLine& line) {
             throw SQLite::Exception(book->db().getHandle());
         }
         const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> all(prepared, sqlite3_finalize);
-        ClientRecord row;
+        RowTexts row;
         int stepped = SQLITE_ROW;
         while ((stepped = sqlite3_step(all.get())) == SQLITE_ROW) {
             for (int i = 0; i < static_cast<int>(kColumnCount); ++i) {
                 const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(all.get(), i));
-                row.values[static_cast<std::size_t>(i)].assign(
-                    text ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(all.get(), i)));
+                row[static_cast<std::size_t>(i)] =
+                    text
+                        ? std::string_view(text, static_cast<std::size_t>(sqlite3_column_bytes(all.get(), i)))
+                        : "";
             }
             if (format == Format::Csv) {
-                for (std::size_t i = 0; i < kColumnCount; ++i) appendCsvField(buffer, row.values[i], i == 0);
+                for (std::size_t i = 0; i < kColumnCount; ++i) appendCsvField(buffer, row[i], i == 0);
                 endCsvRecord(buffer);
             } else {
                 writeCard(writer, row, dates);

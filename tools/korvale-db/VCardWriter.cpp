@@ -1,5 +1,7 @@
 #include "tools/korvale-db/VCardWriter.h"
 
+#include <array>
+
 namespace korvale::tool {
 
 namespace {
@@ -28,7 +30,8 @@ void VCardWriter::text(std::string_view nameAndParameters, std::string_view valu
     endLine();
 }
 
-void VCardWriter::components(std::string_view nameAndParameters, std::initializer_list<std::string_view> parts) {
+void VCardWriter::components(std::string_view nameAndParameters,
+                             std::initializer_list<std::string_view> parts) {
     startLine(nameAndParameters);
     bool first = true;
     for (const std::string_view part : parts) {
@@ -51,19 +54,38 @@ void VCardWriter::startLine(std::string_view nameAndParameters) {
     out_ += ':';
 }
 
+// The bytes appendEscaped has to look at twice.
+constexpr std::array<bool, 256> kEscaped = [] {
+    std::array<bool, 256> escaped{};
+    for (const unsigned char c : std::string_view("\\,;\n\r")) escaped[c] = true;
+    return escaped;
+}();
+
 void VCardWriter::appendEscaped(std::string_view value) {
     std::size_t plain = 0;
     for (std::size_t i = 0; i < value.size(); ++i) {
+        if (!kEscaped[static_cast<unsigned char>(value[i])]) continue;
         const char* escape = nullptr;
         switch (value[i]) {
-            case '\\': escape = "\\\\"; break;
-            case ',': escape = "\\,"; break;
-            case ';': escape = "\\;"; break;
-            case '\n': escape = "\\n"; break;
+            case '\\':
+                escape = "\\\\";
+                break;
+            case ',':
+                escape = "\\,";
+                break;
+            case ';':
+                escape = "\\;";
+                break;
+            case '\n':
+                escape = "\\n";
+                break;
             // vCard has no escape for a carriage return of its own, and a bare one would end the line
             // for most readers; "\r" is read back by this tool and shown as it is by others.
-            case '\r': escape = "\\r"; break;
-            default: continue;
+            case '\r':
+                escape = "\\r";
+                break;
+            default:
+                continue;
         }
         out_.append(value, plain, i - plain);
         out_ += escape;
