@@ -194,12 +194,16 @@ private:
 }  // namespace
 
 DateMemo::Birthday DateMemo::read(std::string_view dob) {
-    // Texts of the hint's shape are many and quick for the rule to read: a memo of them would miss the
-    // processor's caches more often than it saved. Other shapes are few and slow to read.
-    const bool hintShape = dob.size() == 10 && dob[2] == '-' && dob[5] == '-';
-    if (!hintShape) {
-        if (const auto found = seen_.find(std::string(dob)); found != seen_.end()) return found->second;
+    // Texts of the hint's shape are many, and the rule reads them in place as day, month and year: a date
+    // it accepts is written from the text itself, and a memo of them would miss the processor's caches
+    // more often than it saved. Other shapes are few and slow to read.
+    if (dob.size() == 10 && dob[2] == '-' && dob[5] == '-') {
+        if (!rules::VALIDDATE(QString::fromLatin1(dob.data(), 10))) return {};
+        const std::string year(dob.substr(6)), month(dob.substr(3, 2)), day(dob.substr(0, 2));
+        return {year + month + day, year + '-' + month + '-' + day, false};
     }
+    const std::string key(dob);
+    if (const auto found = seen_.find(key); found != seen_.end()) return found->second;
     Birthday birthday;
     if (const QDate date = rules::readDate(QString::fromUtf8(dob.data(), static_cast<qsizetype>(dob.size())));
         date.isValid()) {
@@ -207,9 +211,8 @@ DateMemo::Birthday DateMemo::read(std::string_view dob) {
         const std::string year = text.substr(6), month = text.substr(3, 2), day = text.substr(0, 2);
         birthday = {year + month + day, year + '-' + month + '-' + day, text != dob};
     }
-    if (hintShape) return birthday;
     if (seen_.size() >= kMemoLimit) seen_.clear();
-    return seen_.emplace(std::string(dob), std::move(birthday)).first->second;
+    return seen_.emplace(key, std::move(birthday)).first->second;
 }
 
 void writeCard(VCardWriter& writer, const RowTexts& row, DateMemo& dates) {
