@@ -1,7 +1,6 @@
 #include "tools/korvale-db/VCardWriter.h"
 
-#include <cstdint>
-#include <cstring>
+#include <array>
 
 namespace korvale::tool {
 
@@ -14,17 +13,18 @@ bool continuesCharacter(char byte) {
     return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
 }
 
-// Whether one of the eight bytes of `word` needs an escape (a zero byte in word ^ c..c marks a c).
-bool needsEscape(std::uint64_t word) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-    constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
-    std::uint64_t found = 0;
-    for (const unsigned char c : {'\\', ',', ';', '\n', '\r'}) {
-        const std::uint64_t x = word ^ (kOnes * c);
-        found |= (x - kOnes) & ~x & kHighs;
-    }
-    return found != 0;
-}
+// The letter that follows the backslash for each byte that needs an escape; 0 for every other byte.
+// vCard has no escape for a carriage return of its own, and a bare one would end the line for most
+// readers: "\\r" is read back by this tool and shown as it is by others.
+constexpr std::array<char, 256> kEscapeLetter = [] {
+    std::array<char, 256> letters{};
+    letters['\\'] = '\\';
+    letters[','] = ',';
+    letters[';'] = ';';
+    letters['\n'] = 'n';
+    letters['\r'] = 'r';
+    return letters;
+}();
 
 }  // namespace
 
@@ -68,41 +68,17 @@ void VCardWriter::startLine(std::string_view nameAndParameters) {
 }
 
 void VCardWriter::appendEscaped(std::string_view value) {
-    std::size_t plain = 0;
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        // Most texts need no escape at all: eight bytes are passed over at a time.
-        for (std::uint64_t word = 0; i + sizeof word <= value.size(); i += sizeof word) {
-            std::memcpy(&word, value.data() + i, sizeof word);
-            if (needsEscape(word)) break;
-        }
-        if (i == value.size()) break;
-        const char* escape = nullptr;
-        switch (value[i]) {
-            case '\\':
-                escape = "\\\\";
-                break;
-            case ',':
-                escape = "\\,";
-                break;
-            case ';':
-                escape = "\\;";
-                break;
-            case '\n':
-                escape = "\\n";
-                break;
-            // vCard has no escape for a carriage return of its own, and a bare one would end the line
-            // for most readers; "\r" is read back by this tool and shown as it is by others.
-            case '\r':
-                escape = "\\r";
-                break;
-            default:
-                continue;
-        }
-        out_.append(value, plain, i - plain);
-        out_ += escape;
-        plain = i + 1;
+    const char* plain = value.data();
+    const char* const end = plain + value.size();
+    for (const char* at = plain; at != end; ++at) {
+        const char letter = kEscapeLetter[static_cast<unsigned char>(*at)];
+        if (letter == 0) continue;
+        out_.append(plain, at);
+        out_ += '\\';
+        out_ += letter;
+        plain = at + 1;
     }
-    out_.append(value, plain);
+    out_.append(plain, end);
 }
 
 void VCardWriter::endLine() {
