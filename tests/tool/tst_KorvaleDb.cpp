@@ -3,6 +3,7 @@
 // books are changed the way the screens change them: through the store's own look-up, change and
 // delete, the calls the record screens make.
 
+#include <sys/stat.h>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -11,7 +12,6 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <optional>
-#include <sys/stat.h>
 
 #include <SQLiteCpp/Database.h>
 
@@ -95,7 +95,8 @@ QByteArray card(const QByteArray& name) {
 korvale::ClientRecord recordOf(const QString& row) {
     korvale::ClientRecord record;
     const QStringList columns = row.split(QLatin1Char('|'));
-    for (qsizetype i = 0; i < columns.size(); ++i) record.values[static_cast<std::size_t>(i)] = columns[i].toStdString();
+    for (qsizetype i = 0; i < columns.size(); ++i)
+        record.values[static_cast<std::size_t>(i)] = columns[i].toStdString();
     return record;
 }
 
@@ -138,7 +139,8 @@ void tst_KorvaleDb::initCommand_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("says");
-    QTest::newRow("a new book") << "" << QStringList{"init", "DIR"} << 0 << "Created the book DIR/KORVALE.mdb";
+    QTest::newRow("a new book") << "" << QStringList{"init", "DIR"} << 0
+                                << "Created the book DIR/KORVALE.mdb";
     QTest::newRow("never over a book") << "book" << QStringList{"init", "DIR"} << 1 << "already exists";
     QTest::newRow("no such directory") << "" << QStringList{"init", "DIR/none"} << 1 << "does not exist";
     QTest::newRow("not a directory") << "book" << QStringList{"init", "DIR/KORVALE.mdb"} << 1 << "is not a directory";
@@ -186,14 +188,16 @@ void tst_KorvaleDb::roundTripGivesTheBookBack() {
     source.add(hostileRows());
     const QString file = QString::fromStdString((source.dir() / "out").string());
 
-    const Run exported = korvaleDb({"export", QString::fromStdString(source.dir()), "--format", format, "-o", file});
+    const Run exported =
+        korvaleDb({"export", QString::fromStdString(source.dir()), "--format", format, "-o", file});
     QVERIFY2(exported.exitCode == 0, qPrintable(exported.err));
     struct stat info {};
     QCOMPARE(::stat(file.toLocal8Bit().constData(), &info) == 0 ? info.st_mode & 0777 : 0, 0600u);
 
     // vCard has no escape of its own for a lone carriage return; other readers see the tool's "\r".
     QStringList seenByOthers = withoutNulls(hostileRows());
-    if (format != QLatin1String("csv")) seenByOthers.replaceInStrings(QStringLiteral("\r"), QStringLiteral("\\r"));
+    if (format != QLatin1String("csv"))
+        seenByOthers.replaceInStrings(QStringLiteral("\r"), QStringLiteral("\\r"));
     QStringList header;
     QCOMPARE(readBack(format, file, &header), seenByOthers);
     if (format == QLatin1String("csv")) {
@@ -214,37 +218,49 @@ void tst_KorvaleDb::readsCardsAsPeopleHaveThem_data() {
     QTest::addColumn<QString>("reported");
 
     QTest::newRow("2.1, quoted-printable Latin-1 with a soft line break, bare types")
-        << QByteArray("BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:M=FCller;J=FCrgen\r\n"
-                      "FN;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:J=FCrgen M=FCller\r\n"
-                      "TEL;HOME;VOICE:+49 30 1234\r\nTEL;CELL:+49 171 5555\r\nTEL;WORK;FAX:+49 30 9999\r\n"
-                      "ADR;HOME;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:;;Hauptstra=DFe 5;Berlin;;10115\r\n"
-                      "NOTE;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:Erste Zeile=0D=0Azweite, sehr lang =\r\n"
-                      "und =FCber zwei Zeilen\r\nEMAIL;INTERNET:jm@example.de\r\nBDAY:1975-03-09\r\nEND:VCARD\r\n")
-        << QStringLiteral("Jürgen Müller|Hauptstraße 5, Berlin, 10115|jm@example.de|09-03-1975|+49 30 1234||"
-                          "+49 171 5555|Erste Zeile\r\nzweite, sehr lang und über zwei Zeilen\nTEL (work,fax): "
-                          "+49 30 9999|")
+        << QByteArray(
+               "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:M=FCller;J="
+               "FCrgen\r\n"
+               "FN;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:J=FCrgen M=FCller\r\n"
+               "TEL;HOME;VOICE:+49 30 1234\r\nTEL;CELL:+49 171 5555\r\nTEL;WORK;FAX:+49 30 9999\r\n"
+               "ADR;HOME;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:;;Hauptstra=DFe 5;Berlin;;10115\r\n"
+               "NOTE;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:Erste Zeile=0D=0Azweite, sehr lang =\r\n"
+               "und =FCber zwei Zeilen\r\nEMAIL;INTERNET:jm@example.de\r\nBDAY:1975-03-09\r\nEND:VCARD\r\n")
+        << QStringLiteral(
+               "Jürgen Müller|Hauptstraße 5, Berlin, 10115|jm@example.de|09-03-1975|+49 30 1234||"
+               "+49 171 5555|Erste Zeile\r\nzweite, sehr lang und über zwei Zeilen\nTEL (work,fax): "
+               "+49 30 9999|")
         << QStringLiteral("TEL (1)");
     QTest::newRow("3.0, folded, escaped commas, TYPE=HOME,VOICE, a second e-mail, ORG and PHOTO")
-        << QByteArray("BEGIN:VCARD\nVERSION:3.0\nPRODID:-//Example//Phone Export 2.0//EN\nN:O'Neill;Siobh\xc3\xa1n;;Dr.;\n"
-                      "FN:Dr. Siobh\xc3\xa1n O'Neill\nORG:Acme\\, Ltd;Research\nTEL;TYPE=HOME,VOICE:+353 1 555 0100\n"
-                      "TEL;TYPE=work,voice:+353 1 555 0199\nEMAIL;TYPE=INTERNET,PREF:siobhan@example.ie\n"
-                      "EMAIL;TYPE=INTERNET:so@example.com\nADR;TYPE=WORK:;;12 Harbour Road\\, Unit 4;Galway;;H91;Ireland\n"
-                      "NOTE:Met in Cork\\, 2019. Calls before noon\\; never o\n n Sundays.\n"
-                      "PHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRgABAQEASABIAAD/2wBDAP//////////////\n"
-                      " ////////////////////////////8=\nCATEGORIES:FRIEND\nEND:VCARD\n")
-        << QStringLiteral("Dr. Siobhán O'Neill|12 Harbour Road, Unit 4, Galway, H91, Ireland|siobhan@example.ie||"
-                          "+353 1 555 0100|+353 1 555 0199||Met in Cork, 2019. Calls before noon; never on Sundays."
-                          "\nORG: Acme, Ltd;Research\nEMAIL (internet): so@example.com|FRIEND")
+        << QByteArray(
+               "BEGIN:VCARD\nVERSION:3.0\nPRODID:-//Example//Phone Export "
+               "2.0//EN\nN:O'Neill;Siobh\xc3\xa1n;;Dr.;\n"
+               "FN:Dr. Siobh\xc3\xa1n O'Neill\nORG:Acme\\, Ltd;Research\nTEL;TYPE=HOME,VOICE:+353 1 555 "
+               "0100\n"
+               "TEL;TYPE=work,voice:+353 1 555 0199\nEMAIL;TYPE=INTERNET,PREF:siobhan@example.ie\n"
+               "EMAIL;TYPE=INTERNET:so@example.com\nADR;TYPE=WORK:;;12 Harbour Road\\, Unit "
+               "4;Galway;;H91;Ireland\n"
+               "NOTE:Met in Cork\\, 2019. Calls before noon\\; never o\n n Sundays.\n"
+               "PHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRgABAQEASABIAAD/2wBDAP//////////////\n"
+               " ////////////////////////////8=\nCATEGORIES:FRIEND\nEND:VCARD\n")
+        << QStringLiteral(
+               "Dr. Siobhán O'Neill|12 Harbour Road, Unit 4, Galway, H91, Ireland|siobhan@example.ie||"
+               "+353 1 555 0100|+353 1 555 0199||Met in Cork, 2019. Calls before noon; never on Sundays."
+               "\nORG: Acme, Ltd;Research\nEMAIL (internet): so@example.com|FRIEND")
         << QStringLiteral("PHOTO of \"Dr. Siobhán O'Neill\"");
     QTest::newRow("4.0, quoted TYPE list, tel: URI, a birthday without a year")
-        << QByteArray("BEGIN:VCARD\r\nVERSION:4.0\r\nUID:urn:uuid:4fbe8971-0bc3-424c-9c26-36c3e1eff6b1\r\n"
-                      "FN:\xe6\x9d\x8e\xe5\xb0\x8f\xe9\xbe\x99\r\nTEL;VALUE=uri;TYPE=\"cell,voice\":tel:+852-5555-0101\r\n"
-                      "EMAIL;TYPE=work:lee@example.hk\r\nBDAY:--1127\r\nNOTE:Kung fu\\nand films\r\n"
-                      "CATEGORIES:CLIENT,FRIEND\r\nEND:VCARD\r\n")
+        << QByteArray(
+               "BEGIN:VCARD\r\nVERSION:4.0\r\nUID:urn:uuid:4fbe8971-0bc3-424c-9c26-36c3e1eff6b1\r\n"
+               "FN:\xe6\x9d\x8e\xe5\xb0\x8f\xe9\xbe\x99\r\nTEL;VALUE=uri;TYPE=\"cell,voice\":tel:+852-5555-"
+               "0101\r\n"
+               "EMAIL;TYPE=work:lee@example.hk\r\nBDAY:--1127\r\nNOTE:Kung fu\\nand films\r\n"
+               "CATEGORIES:CLIENT,FRIEND\r\nEND:VCARD\r\n")
         << QStringLiteral("李小龙||lee@example.hk|--1127|||+852-5555-0101|Kung fu\nand films|CLIENT,FRIEND")
         << QStringLiteral("UID (1)");
     QTest::newRow("CSV from a spreadsheet: byte-order mark, LF, own column order, a column the book lacks")
-        << QByteArray("\xef\xbb\xbfname,email_id,remarks,Company\nann,ann@example.com,\"said \"\"hi\"\", then\nleft\",Acme\n")
+        << QByteArray(
+               "\xef\xbb\xbfname,email_id,remarks,Company\nann,ann@example.com,\"said \"\"hi\"\", "
+               "then\nleft\",Acme\n")
         << QStringLiteral("ann||ann@example.com|||||said \"hi\", then\nleft\nCompany: Acme|")
         << QStringLiteral("Company (1)");
 }
@@ -268,17 +284,22 @@ void tst_KorvaleDb::brokenFileAddsNothing_data() {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QString>("cause");
     const QByteArray before = card("ann");
-    QTest::newRow("a card without END:VCARD") << before + "BEGIN:VCARD\r\nFN:b\r\n" + card("cy") << "line 7: ";
+    QTest::newRow("a card without END:VCARD")
+        << before + "BEGIN:VCARD\r\nFN:b\r\n" + card("cy") << "line 7: ";
     QTest::newRow("bad quoted-printable")
-        << before + "BEGIN:VCARD\r\nVERSION:2.1\r\nNOTE;QUOTED-PRINTABLE:a=ZZ\r\nEND:VCARD\r\n" + card("cy") << "line 7: ";
+        << before + "BEGIN:VCARD\r\nVERSION:2.1\r\nNOTE;QUOTED-PRINTABLE:a=ZZ\r\nEND:VCARD\r\n" + card("cy")
+        << "line 7: ";
     QTest::newRow("unknown charset")
-        << before + "BEGIN:VCARD\r\nVERSION:2.1\r\nFN;CHARSET=X-NONE:b\r\nEND:VCARD\r\n" + card("cy") << "line 7: ";
+        << before + "BEGIN:VCARD\r\nVERSION:2.1\r\nFN;CHARSET=X-NONE:b\r\nEND:VCARD\r\n" + card("cy")
+        << "line 7: ";
     QTest::newRow("bytes that are not UTF-8") << before + card("b\xff") + card("cy") << "line 7: ";
     QTest::newRow("a line without a colon") << before + card("b\r\nNOTE x") + card("cy") << "line 8: ";
-    QTest::newRow("an unsupported version") << before + "BEGIN:VCARD\r\nVERSION:5.0\r\n" << "line 6: ";
+    QTest::newRow("an unsupported version") << before + "BEGIN:VCARD\r\nVERSION:5.0\r\n"
+                                            << "line 6: ";
     QTest::newRow("CSV quote never closed") << QByteArray("Name\r\na\r\n\"b\r\nc\r\n") << "line 3: ";
     QTest::newRow("CSV text after a closing quote") << QByteArray("Name\r\na\r\n\"b\"c\r\n") << "line 3: ";
-    QTest::newRow("CSV row of another length") << QByteArray("Name,remarks\r\na,1\r\nb\r\nc,3\r\n") << "line 3: ";
+    QTest::newRow("CSV row of another length")
+        << QByteArray("Name,remarks\r\na,1\r\nb\r\nc,3\r\n") << "line 3: ";
     QTest::newRow("neither vCard nor CSV") << QByteArray("hello\r\n") << "line 1: ";
 }
 
@@ -312,13 +333,16 @@ void tst_KorvaleDb::reportsWhatItDid() {
     QCOMPARE(korvaleDb({"export", dir, "-o", file}).exitCode, 0);
     // The exported ann again, an ann of other details, a card with no name, and bob.
     write(file, bytesOf(file) + card("ann") + "BEGIN:VCARD\r\nVERSION:3.0\r\nNOTE:who\r\nEND:VCARD\r\n" +
-                             card("bob"));
+                    card("bob"));
 
-    const Run run = korvaleDb(dryRun ? QStringList{"import", dir, file, "--dry-run"} : QStringList{"import", dir, file});
+    const Run run =
+        korvaleDb(dryRun ? QStringList{"import", dir, file, "--dry-run"} : QStringList{"import", dir, file});
 
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
-    QVERIFY2(run.out.contains("Read 4 contacts") && run.out.contains("2 contacts") && run.out.contains("Skipped (2)") &&
-                 run.out.contains("line 1, \"ann\": the book already holds") && run.out.contains("line 18, \"\": neither") &&
+    QVERIFY2(run.out.contains("Read 4 contacts") && run.out.contains("2 contacts") &&
+                 run.out.contains("Skipped (2)") &&
+                 run.out.contains("line 1, \"ann\": the book already holds") &&
+                 run.out.contains("line 18, \"\": neither") &&
                  run.out.contains("already stood in the book, added beside them (1):\n  ann\n"),
              qPrintable(run.out));
     const QStringList added{QStringLiteral("ann||||||||"), QStringLiteral("bob||||||||")};
@@ -377,8 +401,9 @@ void tst_KorvaleDb::upgradeAddsTheHistoryToAnOlderBook() {
     QFETCH(QString, said);
     const kit::TempBook book(older ? kit::TempBook::Start::Empty : kit::TempBook::Start::WithBook);
     if (older) {
-        book.exec("PRAGMA journal_mode = WAL; CREATE TABLE CLIENT_RECORDS (Name TEXT, address TEXT, email_id TEXT, "
-                  "dob TEXT, H_PHONE TEXT, W_PHONE TEXT, cell_no TEXT, remarks TEXT, CATEGORY TEXT)");
+        book.exec(
+            "PRAGMA journal_mode = WAL; CREATE TABLE CLIENT_RECORDS (Name TEXT, address TEXT, email_id TEXT, "
+            "dob TEXT, H_PHONE TEXT, W_PHONE TEXT, cell_no TEXT, remarks TEXT, CATEGORY TEXT)");
     }
     book.add({kit::row("ann", "a")});
     std::optional<SQLite::Database> otherWriter;
@@ -400,7 +425,8 @@ void tst_KorvaleDb::upgradeAddsTheHistoryToAnOlderBook() {
 
 void tst_KorvaleDb::forgetLeavesNoTrace() {
     const kit::TempBook book;
-    book.add({kit::row("ann", "a"), kit::row("zebulon", "qzq1"), kit::row("bob", "b"), kit::row("zebulon", "qzq2")});
+    book.add({kit::row("ann", "a"), kit::row("zebulon", "qzq1"), kit::row("bob", "b"),
+              kit::row("zebulon", "qzq2")});
     // The application stays open on the book throughout, as it may while the tool runs.
     korvale::ClientStore store;
     store.open(book.dir(), korvale::RecordSource::wholeTable());

@@ -7,8 +7,8 @@ namespace korvale::tool {
 namespace {
 
 const CommandSyntax& syntaxOf(std::span<const CommandSyntax> commands, std::string_view name) {
-    const auto found =
-        std::find_if(commands.begin(), commands.end(), [&](const CommandSyntax& c) { return c.name == name; });
+    const auto found = std::find_if(commands.begin(), commands.end(),
+                                    [&](const CommandSyntax& c) { return c.name == name; });
     if (found == commands.end()) throw UsageError("unknown command " + std::string(name));
     return *found;
 }

@@ -52,8 +52,8 @@ std::string eventText(const std::string& event) {
 }
 
 void printVersion(std::ostream& out, SQLite::Statement& version) {
-    out << "version " << version.getColumn(0).getInt64() << " (row " << version.getColumn(1).getInt64() << ", "
-        << eventText(version.getColumn(2).getString()) << ' ' << version.getColumn(3).getString()
+    out << "version " << version.getColumn(0).getInt64() << " (row " << version.getColumn(1).getInt64()
+        << ", " << eventText(version.getColumn(2).getString()) << ' ' << version.getColumn(3).getString()
         << " UTC), it held:\n";
     for (std::size_t i = 0; i < kColumnCount; ++i) {
         const SQLite::Column value = version.getColumn(kFirstValue + static_cast<int>(i));
@@ -95,7 +95,8 @@ int showHistory(const CommandLine& line) {
             ++count;
         }
         if (count == 0) {
-            std::cout << "No kept versions" << (line.operands.empty() ? "" : " of " + line.operands.front()) << ".\n";
+            std::cout << "No kept versions" << (line.operands.empty() ? "" : " of " + line.operands.front())
+                      << ".\n";
         }
     } catch (const SQLite::Exception& e) {
         throw book->failure("Cannot read the history of the book " + book->path().string(), e);
@@ -146,14 +147,14 @@ int restoreVersion(const CommandLine& line) {
         } else if (kept == lastBefore) {
             std::cout << "Row " << row << " already holds version " << id << "; nothing was changed.\n";
         } else {
-            std::cout << "Row " << row << " holds version " << id << " again. The values it held until now are kept "
-                      << "as version " << kept << ": korvale-db restore " << line.bookDir.string() << ' ' << kept
-                      << " undoes this.\n";
+            std::cout << "Row " << row << " holds version " << id
+                      << " again. The values it held until now are kept "
+                      << "as version " << kept << ": korvale-db restore " << line.bookDir.string() << ' '
+                      << kept << " undoes this.\n";
         }
     } catch (const SQLite::Exception& e) {
-        throw book->tableFailure("Cannot restore version " + std::to_string(id) + " in the book " +
-                                     book->path().string(),
-                                 e);
+        throw book->tableFailure(
+            "Cannot restore version " + std::to_string(id) + " in the book " + book->path().string(), e);
     }
     return EXIT_SUCCESS;
 }
@@ -187,9 +188,10 @@ int forgetName(const CommandLine& line) {
     }
     SQLite::Statement checkpoint(db, kTruncateJournal);
     if (!checkpoint.executeStep() || checkpoint.getColumn(0).getInt() != 0) {
-        throw StoreError("Removed " + name + " from the book " + book->path().string() +
-                         ", but another program holds it open, so its journal " + book->path().string() +
-                         "-wal may still hold traces; run forget again once that program has closed the book");
+        throw StoreError(
+            "Removed " + name + " from the book " + book->path().string() +
+            ", but another program holds it open, so its journal " + book->path().string() +
+            "-wal may still hold traces; run forget again once that program has closed the book");
     }
     std::cout << "Forgot " << name << ": " << rows << (rows == 1 ? " row" : " rows") << " and " << versions
               << (versions == 1 ? " kept version" : " kept versions")

@@ -51,7 +51,8 @@ public:
         if (size_ > 0) data_ = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd, 0);
         const int error = errno;
         ::close(fd);
-        if (data_ == MAP_FAILED) throw StoreError("Cannot read " + file.string() + ": " + std::strerror(error));
+        if (data_ == MAP_FAILED)
+            throw StoreError("Cannot read " + file.string() + ": " + std::strerror(error));
     }
     ~MappedFile() {
         if (size_ > 0 && data_ != MAP_FAILED) ::munmap(data_, size_);
@@ -81,7 +82,10 @@ bool looksLikeVCard(std::string_view text) {
 class ContactSink {
 public:
     ContactSink(BookConnection& book, bool dryRun, ImportReport& report)
-        : dryRun_(dryRun), report_(report), insert_(book.db(), sql::kInsert), earlier_(book.db(), kEarlierOfName) {
+        : dryRun_(dryRun),
+          report_(report),
+          insert_(book.db(), sql::kInsert),
+          earlier_(book.db(), kEarlierOfName) {
         SQLite::Statement last(book.db(), kLastRowid);
         lastEarlier_ = last.executeStep() ? last.getColumn(0).getInt64() : 0;
     }
@@ -184,9 +188,8 @@ int importContacts(const CommandLine& line) {
     } catch (const FormatError& e) {
         throw StoreError("Cannot import " + file + ": " + e.what() + ". Nothing was added to the book.");
     } catch (const SQLite::Exception& e) {
-        throw book->tableFailure("Cannot import " + file + " into the book " + book->path().string() +
-                                     "; nothing was added",
-                                 e);
+        throw book->tableFailure(
+            "Cannot import " + file + " into the book " + book->path().string() + "; nothing was added", e);
     }
     report.print(std::cout, file, line.dryRun);
     return EXIT_SUCCESS;

@@ -21,7 +21,8 @@ void printList(std::ostream& out, const std::string& title, const List& items) {
     }
 }
 
-void printCounts(std::ostream& out, const std::string& title, const std::map<std::string, std::size_t>& counts) {
+void printCounts(std::ostream& out, const std::string& title,
+                 const std::map<std::string, std::size_t>& counts) {
     if (counts.empty()) return;
     out << title << ':';
     const char* separator = " ";
@@ -43,7 +44,8 @@ void ImportReport::read(const Contact& contact, std::size_t line) {
     for (const std::string& name : contact.inRemarks) ++inRemarks_[name];
     for (const std::string& name : contact.leftOut) ++leftOut_[name];
     for (const std::string& name : contact.notKept) {
-        notKept_.push_back(name + " of \"" + contact.record[Column::Name] + "\" (line " + std::to_string(line) + ")");
+        notKept_.push_back(name + " of \"" + contact.record[Column::Name] + "\" (line " +
+                           std::to_string(line) + ")");
     }
 }
 
@@ -54,7 +56,8 @@ void ImportReport::skipped(std::size_t line, const std::string& name, const std:
 void ImportReport::print(std::ostream& out, const std::string& file, bool dryRun) const {
     out << "Read " << plural(read_, "contact", "contacts") << " from " << file << ".\n";
     if (dryRun) {
-        out << "Dry run, nothing was written: " << plural(added_, "contact", "contacts") << " would be added.\n";
+        out << "Dry run, nothing was written: " << plural(added_, "contact", "contacts")
+            << " would be added.\n";
     } else {
         out << "Added " << plural(added_, "contact", "contacts") << ".\n";
     }

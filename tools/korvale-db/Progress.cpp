@@ -11,7 +11,9 @@ constexpr auto kRedraw = std::chrono::milliseconds(250);
 }
 
 Progress::Progress(std::string what, std::uint64_t total)
-    : what_(std::move(what)), total_(total), shown_(::isatty(STDERR_FILENO) == 1 && total > 0),
+    : what_(std::move(what)),
+      total_(total),
+      shown_(::isatty(STDERR_FILENO) == 1 && total > 0),
       last_(std::chrono::steady_clock::now()) {}
 
 Progress::~Progress() {

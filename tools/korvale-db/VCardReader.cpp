@@ -34,8 +34,8 @@ std::string lower(std::string_view text) {
 }
 
 bool equalsUpper(std::string_view text, std::string_view upperCase) {
-    return text.size() == upperCase.size() &&
-           std::equal(text.begin(), text.end(), upperCase.begin(), [](char a, char b) { return upper(a) == b; });
+    return text.size() == upperCase.size() && std::equal(text.begin(), text.end(), upperCase.begin(),
+                                                         [](char a, char b) { return upper(a) == b; });
 }
 
 bool containsUpper(std::string_view text, std::string_view upperCase) {
@@ -94,7 +94,8 @@ std::string convertToUtf8(const std::string& bytes, const std::string& charset, 
     std::size_t toLeft = out.size();
     const std::size_t done = ::iconv(converter, &in, &inLeft, &to, &toLeft);
     ::iconv_close(converter);
-    if (done == static_cast<std::size_t>(-1)) throw FormatError(line, "the value is not " + charset + " text");
+    if (done == static_cast<std::size_t>(-1))
+        throw FormatError(line, "the value is not " + charset + " text");
     out.resize(out.size() - toLeft);
     return out;
 }
@@ -201,7 +202,8 @@ VCardProperty VCardReader::parseLine(std::size_t number) const {
     std::size_t i = line.find_first_of(";:");
     std::string_view name = line.substr(0, i);
     if (const std::size_t dot = name.rfind('.'); dot != std::string_view::npos) name.remove_prefix(dot + 1);
-    if (i == std::string_view::npos || name.empty() || !std::all_of(name.begin(), name.end(), isNameCharacter)) {
+    if (i == std::string_view::npos || name.empty() ||
+        !std::all_of(name.begin(), name.end(), isNameCharacter)) {
         throw FormatError(number, quoted(line) + " is not a vCard line (NAME:value)");
     }
     property.name = upper(name);
@@ -210,7 +212,8 @@ VCardProperty VCardReader::parseLine(std::size_t number) const {
         while (i < line.size() && line[i] != '=' && line[i] != ';' && line[i] != ':') ++i;
         std::string parameter = upper(line.substr(start, i - start));
         if (i == line.size() || line[i] != '=') {
-            const bool encoding = std::find(kBareEncodings.begin(), kBareEncodings.end(), parameter) != kBareEncodings.end();
+            const bool encoding =
+                std::find(kBareEncodings.begin(), kBareEncodings.end(), parameter) != kBareEncodings.end();
             property.parameters.push_back({encoding ? "ENCODING" : "TYPE", std::move(parameter)});
             continue;
         }
@@ -221,13 +224,15 @@ VCardProperty VCardReader::parseLine(std::size_t number) const {
                 continue;
             }
             const std::size_t close = line.find('"', i + 1);
-            if (close == std::string_view::npos) throw FormatError(number, "a quoted parameter value is never closed");
+            if (close == std::string_view::npos)
+                throw FormatError(number, "a quoted parameter value is never closed");
             value += line.substr(i + 1, close - i - 1);
             i = close + 1;
         }
         property.parameters.push_back({std::move(parameter), std::move(value)});
     }
-    if (i == line.size()) throw FormatError(number, "no \":\" between the name and the value of " + property.name);
+    if (i == line.size())
+        throw FormatError(number, "no \":\" between the name and the value of " + property.name);
     property.value.assign(line.substr(i + 1));
     return property;
 }
@@ -276,13 +281,24 @@ std::string unescape(std::string_view raw, bool full) {
         char stands = 0;
         if (raw[i] == '\\' && i + 1 < raw.size()) {
             switch (raw[i + 1]) {
-                case ';': stands = ';'; break;
-                case ',': stands = full ? ',' : 0; break;
-                case '\\': stands = full ? '\\' : 0; break;
+                case ';':
+                    stands = ';';
+                    break;
+                case ',':
+                    stands = full ? ',' : 0;
+                    break;
+                case '\\':
+                    stands = full ? '\\' : 0;
+                    break;
                 case 'n':
-                case 'N': stands = full ? '\n' : 0; break;
-                case 'r': stands = full ? '\r' : 0; break;
-                default: break;
+                case 'N':
+                    stands = full ? '\n' : 0;
+                    break;
+                case 'r':
+                    stands = full ? '\r' : 0;
+                    break;
+                default:
+                    break;
             }
         }
         if (stands != 0) {

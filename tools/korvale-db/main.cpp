@@ -49,7 +49,8 @@ int main(int argc, char* argv[]) {
     ::umask(077);
 
     const std::span<char* const> arguments(argv + 1, static_cast<std::size_t>(argc > 0 ? argc - 1 : 0));
-    if (arguments.size() == 1 && (std::string_view(arguments[0]) == "--help" || std::string_view(arguments[0]) == "-h")) {
+    if (arguments.size() == 1 &&
+        (std::string_view(arguments[0]) == "--help" || std::string_view(arguments[0]) == "-h")) {
         printUsage(std::cout);
         return EXIT_SUCCESS;
     }
