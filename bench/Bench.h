@@ -108,6 +108,8 @@ std::vector<Figure> storeWrites(const Run& run);
 std::vector<Figure> screenLoads(const Run& run);
 std::vector<Figure> startUp(const Run& run);
 std::vector<Figure> peakMemory(const Run& run);
+std::vector<Figure> toolTransfers(const Run& run);
+std::vector<Figure> historyWrites(const Run& run);
 // The child side of peakMemory: `korvale-bench --memory-probe DIR NAME`.
 int memoryProbe(int argc, char* argv[]);
 

@@ -26,6 +26,14 @@ const Part kParts[] = {
     {"Record screen load and show", "a bare window", screenLoads, {{Rule::Floor, 1.3}, {Rule::Sizes, 1.5}}},
     {"Start-up", "a bare Qt application's maximised window", startUp, {{Rule::Floor, 1.3}}},
     {"Peak memory", "", peakMemory, {{Rule::Growth, 10}}},
+    {"korvale-db export and import of the largest book",
+     "SQLite reading or inserting the same rows plus the same bytes",
+     toolTransfers,
+     {{Rule::Floor, 2}}},
+    {"Durable change and delete with history",
+     "the same on a book without history",
+     historyWrites,
+     {{Rule::Floor, 1.5}}},
 };
 
 constexpr const char* kUsage =
