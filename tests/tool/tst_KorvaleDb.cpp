@@ -257,10 +257,11 @@ void tst_KorvaleDb::readsCardsAsPeopleHaveThem_data() {
                "CATEGORIES:CLIENT,FRIEND\r\nEND:VCARD\r\n")
         << QStringLiteral("李小龙||lee@example.hk|--1127|||+852-5555-0101|Kung fu\nand films|CLIENT,FRIEND")
         << QStringLiteral("UID (1)");
-    QTest::newRow("CSV from a spreadsheet: byte-order mark, LF, own column order, a column the book lacks")
+    QTest::newRow("CSV from a spreadsheet: byte-order mark, LF, own column order, a column the book lacks, "
+                  "a blank line")
         << QByteArray(
                "\xef\xbb\xbfname,email_id,remarks,Company\nann,ann@example.com,\"said \"\"hi\"\", "
-               "then\nleft\",Acme\n")
+               "then\nleft\",Acme\n\n")
         << QStringLiteral("ann||ann@example.com|||||said \"hi\", then\nleft\nCompany: Acme|")
         << QStringLiteral("Company (1)");
 }
