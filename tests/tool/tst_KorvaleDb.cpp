@@ -374,6 +374,8 @@ void tst_KorvaleDb::restoreBringsBackWhatTheScreensChanged() {
     const Run history = korvaleDb({"history", dirOf(book), "bob"});
     QVERIFY2(history.out.contains(remove ? "deleted" : "changed") && history.out.contains("address: b st"),
              qPrintable(history.out + history.err));
+    // A lone word that is a book's folder lists all its versions.
+    QVERIFY(korvaleDb({"history", dirOf(book)}).out.contains("address: b st"));
     const Run restore = korvaleDb({"restore", dirOf(book), numberAfter(history.out, "version")});
     QVERIFY2(restore.exitCode == 0, qPrintable(restore.err));
     QCOMPARE(book.rows(), before);

@@ -13,7 +13,10 @@
 namespace korvale::tool {
 
 int initBook(const CommandLine& line) {
-    const std::filesystem::path& dir = line.bookDir;
+    // The user's data folder is made (0700) when it is missing; a folder named on the command line must
+    // exist.
+    if (line.book.place != BookLocation::Place::Named) line.book.makeFolder();
+    const std::filesystem::path& dir = line.book.dir;
     std::error_code ec;
     const auto status = std::filesystem::status(dir, ec);
     if (status.type() == std::filesystem::file_type::not_found) {
@@ -34,7 +37,7 @@ int initBook(const CommandLine& line) {
 }
 
 int upgradeBook(const CommandLine& line) {
-    const auto book = openBook(line.bookDir);
+    const auto book = openBook(line.book.dir);
     SQLite::Transaction transaction = beginWriting(*book, "Cannot upgrade");
     if (hasHistory(book->db())) {
         std::cout << "The book " << book->path().string() << " already keeps history; nothing was changed.\n";

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "store/ClientStore.h"
+
 namespace korvale::tool {
 
 namespace {
@@ -13,11 +15,18 @@ const CommandSyntax& syntaxOf(std::span<const CommandSyntax> commands, std::stri
     return *found;
 }
 
-// Every command names the book's directory first; this is the one place that reads it.
-std::filesystem::path takeBookDir(std::vector<std::string>& words) {
-    std::filesystem::path dir = words.front();
-    words.erase(words.begin());
-    return dir;
+// Every command names the book's folder first, and may leave it out for the folder korvale itself uses;
+// this is the one place that reads it. The first word is the folder when there are more words than the
+// command's own, or when it could be either and holds a book (history's lone NAME or DIR).
+korvale::BookLocation takeBook(const CommandSyntax& syntax, std::vector<std::string>& words) {
+    const auto count = static_cast<int>(words.size());
+    const bool named =
+        count > syntax.operands || (count > syntax.operands - syntax.optional &&
+                                    std::filesystem::exists(korvale::ClientStore::bookPath(words.front())));
+    const korvale::BookLocation book =
+        korvale::BookLocation::find(korvale::BookLocation::runningProgramDir(), named ? words.front() : "");
+    if (named) words.erase(words.begin());
+    return book;
 }
 
 }  // namespace
@@ -57,14 +66,13 @@ CommandLine parseCommandLine(std::span<const CommandSyntax> commands, std::span<
         }
     }
 
-    const auto count = static_cast<int>(words.size()) - 1;
-    if (count < syntax.operands - syntax.optional || count > syntax.operands) {
+    const auto count = static_cast<int>(words.size());
+    if (count < syntax.operands - syntax.optional || count > syntax.operands + 1) {
         throw UsageError(std::string(syntax.name) + " takes " +
-                         (syntax.operands == 0 ? std::string("exactly one directory")
-                                               : "a directory and " + std::to_string(syntax.operands) +
-                                                     " more (see the usage)"));
+                         (syntax.operands == 0 ? std::string("at most one directory")
+                                               : "[DIR] " + std::string(syntax.words)));
     }
-    line.bookDir = takeBookDir(words);
+    line.book = takeBook(syntax, words);
     line.operands = std::move(words);
     return line;
 }

@@ -8,12 +8,15 @@
 #include <string_view>
 #include <vector>
 
+#include "store/BookLocation.h"
+
 namespace korvale::tool {
 
-// What one command accepts after its name: the book's directory, then `operands` more words (the
-// last `optional` of them may be left out), and the options it names.
+// What one command accepts after its name: the book's directory, which may be left out, then `operands`
+// more words (the last `optional` of them may be left out; `words` names them), and the options it names.
 struct CommandSyntax {
     std::string_view name;
+    std::string_view words;
     int operands = 0;
     int optional = 0;
     bool takesFormat = false;
@@ -24,7 +27,7 @@ struct CommandSyntax {
 // A command line that follows its command's syntax.
 struct CommandLine {
     std::string command;
-    std::filesystem::path bookDir;
+    korvale::BookLocation book;
     std::vector<std::string> operands;
     std::optional<std::string> format;
     std::optional<std::filesystem::path> output;

@@ -98,7 +98,7 @@ std::uint64_t rowCount(BookConnection& book) {
 
 int exportContacts(const CommandLine& line) {
     const Format format = formatOf(line);
-    const auto book = openBook(line.bookDir);
+    const auto book = openBook(line.book.dir);
     ExportOutput output(line.output);
     std::string buffer;
     buffer.reserve(kFlushAt + kFlushAt / 4);

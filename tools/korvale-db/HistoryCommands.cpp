@@ -84,7 +84,7 @@ std::int64_t singleNumber(SQLite::Database& db, const char* sql) {
 }  // namespace
 
 int showHistory(const CommandLine& line) {
-    const auto book = openBook(line.bookDir);
+    const auto book = openBook(line.book.dir);
     requireHistory(*book);
     try {
         SQLite::Statement versions(book->db(), kVersions);
@@ -106,7 +106,7 @@ int showHistory(const CommandLine& line) {
 
 int restoreVersion(const CommandLine& line) {
     const std::int64_t id = versionNumber(line.operands.front());
-    const auto book = openBook(line.bookDir);
+    const auto book = openBook(line.book.dir);
     requireHistory(*book);
     SQLite::Transaction transaction = beginWriting(*book, "Cannot restore");
     try {
@@ -149,7 +149,7 @@ int restoreVersion(const CommandLine& line) {
         } else {
             std::cout << "Row " << row << " holds version " << id
                       << " again. The values it held until now are kept "
-                      << "as version " << kept << ": korvale-db restore " << line.bookDir.string() << ' '
+                      << "as version " << kept << ": korvale-db restore " << line.book.dir.string() << ' '
                       << kept << " undoes this.\n";
         }
     } catch (const SQLite::Exception& e) {
@@ -161,7 +161,7 @@ int restoreVersion(const CommandLine& line) {
 
 int forgetName(const CommandLine& line) {
     const std::string& name = line.operands.front();
-    const auto book = openBook(line.bookDir);
+    const auto book = openBook(line.book.dir);
     SQLite::Database& db = book->db();
     int rows = 0;
     int versions = 0;

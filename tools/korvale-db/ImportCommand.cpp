@@ -171,7 +171,7 @@ int importContacts(const CommandLine& line) {
     const std::string file = line.operands.front();
     const MappedFile mapped(file);
     const std::string_view text = mapped.text();
-    const auto book = openBook(line.bookDir);
+    const auto book = openBook(line.book.dir);
     ImportReport report;
     book->db().exec(kImportCache);
     // The write lock is taken first even for a dry run, so that its report holds for the book as it is.

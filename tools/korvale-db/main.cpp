@@ -32,13 +32,13 @@ struct Command {
 };
 
 constexpr std::array<Command, 7> kCommands{{
-    {{"init"}, initBook},
-    {{"upgrade"}, upgradeBook},
-    {{"export", 0, 0, true, true}, exportContacts},
-    {{"import", 1, 0, false, false, true}, importContacts},
-    {{"history", 1, 1}, showHistory},
-    {{"restore", 1}, restoreVersion},
-    {{"forget", 1}, forgetName},
+    {{"init", ""}, initBook},
+    {{"upgrade", ""}, upgradeBook},
+    {{"export", "", 0, 0, true, true}, exportContacts},
+    {{"import", "FILE", 1, 0, false, false, true}, importContacts},
+    {{"history", "[NAME]", 1, 1}, showHistory},
+    {{"restore", "ID", 1}, restoreVersion},
+    {{"forget", "NAME", 1}, forgetName},
 }};
 
 }  // namespace
