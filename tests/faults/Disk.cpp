@@ -20,33 +20,32 @@ struct File {
 sqlite3_file* in(sqlite3_file* f) { return reinterpret_cast<File*>(f)->inner; }
 const sqlite3_io_methods& on(sqlite3_file* f) { return *in(f)->pMethods; }
 
+// Every method passes the call to the real file; writes may fail instead, and syncs are counted.
+#define FORWARD(method, params, ...) \
+    methods.method = [] params { return on(f).method(in(f), ##__VA_ARGS__); }
+
 void forward(const sqlite3_io_methods& m) {
     methods.iVersion = m.iVersion;
-    methods.xClose = [](sqlite3_file* f) { return on(f).xClose(in(f)); };
-    methods.xRead = [](sqlite3_file* f, void* b, int n, sqlite3_int64 o) { return on(f).xRead(in(f), b, n, o); };
+    FORWARD(xClose, (sqlite3_file * f));
+    FORWARD(xRead, (sqlite3_file * f, void* b, int n, sqlite3_int64 o), b, n, o);
     methods.xWrite = [](sqlite3_file* f, const void* b, int n, sqlite3_int64 o) {
         return failing ? failing : on(f).xWrite(in(f), b, n, o);
     };
-    methods.xTruncate = [](sqlite3_file* f, sqlite3_int64 size) { return on(f).xTruncate(in(f), size); };
-    methods.xSync = [](sqlite3_file* f, int flags) {
-        ++synced;
-        return on(f).xSync(in(f), flags);
-    };
-    methods.xFileSize = [](sqlite3_file* f, sqlite3_int64* size) { return on(f).xFileSize(in(f), size); };
-    methods.xLock = [](sqlite3_file* f, int lock) { return on(f).xLock(in(f), lock); };
-    methods.xUnlock = [](sqlite3_file* f, int lock) { return on(f).xUnlock(in(f), lock); };
-    methods.xCheckReservedLock = [](sqlite3_file* f, int* out) { return on(f).xCheckReservedLock(in(f), out); };
-    methods.xFileControl = [](sqlite3_file* f, int op, void* arg) { return on(f).xFileControl(in(f), op, arg); };
-    methods.xSectorSize = [](sqlite3_file* f) { return on(f).xSectorSize(in(f)); };
-    methods.xDeviceCharacteristics = [](sqlite3_file* f) { return on(f).xDeviceCharacteristics(in(f)); };
-    methods.xShmMap = [](sqlite3_file* f, int page, int size, int extend, void volatile** out) {
-        return on(f).xShmMap(in(f), page, size, extend, out);
-    };
-    methods.xShmLock = [](sqlite3_file* f, int offset, int n, int flags) { return on(f).xShmLock(in(f), offset, n, flags); };
-    methods.xShmBarrier = [](sqlite3_file* f) { on(f).xShmBarrier(in(f)); };
-    methods.xShmUnmap = [](sqlite3_file* f, int remove) { return on(f).xShmUnmap(in(f), remove); };
-    methods.xFetch = [](sqlite3_file* f, sqlite3_int64 o, int n, void** out) { return on(f).xFetch(in(f), o, n, out); };
-    methods.xUnfetch = [](sqlite3_file* f, sqlite3_int64 o, void* p) { return on(f).xUnfetch(in(f), o, p); };
+    FORWARD(xTruncate, (sqlite3_file * f, sqlite3_int64 size), size);
+    methods.xSync = [](sqlite3_file* f, int flags) { return ++synced, on(f).xSync(in(f), flags); };
+    FORWARD(xFileSize, (sqlite3_file * f, sqlite3_int64 * size), size);
+    FORWARD(xLock, (sqlite3_file * f, int lock), lock);
+    FORWARD(xUnlock, (sqlite3_file * f, int lock), lock);
+    FORWARD(xCheckReservedLock, (sqlite3_file * f, int* out), out);
+    FORWARD(xFileControl, (sqlite3_file * f, int op, void* arg), op, arg);
+    FORWARD(xSectorSize, (sqlite3_file * f));
+    FORWARD(xDeviceCharacteristics, (sqlite3_file * f));
+    FORWARD(xShmMap, (sqlite3_file * f, int page, int size, int extend, void volatile** out), page, size, extend, out);
+    FORWARD(xShmLock, (sqlite3_file * f, int offset, int n, int flags), offset, n, flags);
+    FORWARD(xShmBarrier, (sqlite3_file * f));
+    FORWARD(xShmUnmap, (sqlite3_file * f, int remove), remove);
+    FORWARD(xFetch, (sqlite3_file * f, sqlite3_int64 o, int n, void** out), o, n, out);
+    FORWARD(xUnfetch, (sqlite3_file * f, sqlite3_int64 o, void* p), o, p);
 }
 
 int open(sqlite3_vfs*, const char* name, sqlite3_file* file, int flags, int* outFlags) {

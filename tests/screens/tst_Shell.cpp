@@ -17,121 +17,81 @@ Q_DECLARE_METATYPE(ScreenId)
 class tst_Shell : public QObject {
     Q_OBJECT
 private slots:
-    void entrance_data();
-    void entrance();
-    void splash_data();
-    void splash();
-    void menu_data();
-    void menu();
+    void moves_data();
+    void moves();
     void backStartsAfresh();
     void missingBookBringsTheMenuBack();
     void boxWithoutAVisibleOwner();
     void facesHaveTheirStandIns();
 };
 
-void tst_Shell::entrance_data() {
-    QTest::addColumn<QString>("script");
-    QTest::addColumn<QString>("then");  // the screen loaded afterwards, or "ended"
-    QTest::newRow("Space on the first button") << "type  "
-                                               << "ended";
-    QTest::newRow("Return on the first button") << "type {ENTER}"
-                                                << "ended";
-    QTest::newRow("Tab, then Space") << "tab; type  "
-                                     << "frmSplash";
-    QTest::newRow("a click on NEXT") << "click NEXT"
-                                     << "frmSplash";
-}
-
-void tst_Shell::entrance() {
-    QFETCH(QString, script);
-    QFETCH(QString, then);
-    kit::TempBook book;
-    kit::App app(book);
-    Screen* entrance = app.screen(ScreenId::ENT_FRM);
-    QVERIFY(kit::activate(entrance));
-    QVERIFY(kit::play(entrance, script));
-    QCOMPARE(app.ended(), then == "ended");
-    if (then != "ended") QVERIFY(app.screen(ScreenId::frmSplash)->isVisible());
-}
-
-void tst_Shell::splash_data() {
+void tst_Shell::moves_data() {
+    QTest::addColumn<ScreenId>("from");
     QTest::addColumn<QString>("gesture");
-    QTest::addColumn<QString>("then");
-    QTest::newRow("a letter") << "x"
-                              << "ended";
-    QTest::newRow("Escape") << "\x1b"
-                            << "ended";
-    QTest::newRow("Home types nothing") << ""
-                                        << "frmSplash";
-    QTest::newRow("Delete types nothing") << "\x7f"
-                                          << "frmSplash";
-    QTest::newRow("a click on the frame") << "click frame"
-                                          << "MENU_FORM";
-    QTest::newRow("a click on a label") << "click label"
-                                        << "frmSplash";
-    QTest::newRow("a press on the frame let go outside it") << "drag out"
-                                                            << "frmSplash";
+    QTest::addColumn<ScreenId>("then");  // the screen shown afterwards, unless the run ends
+    const auto row = [](const char* name, ScreenId from, const char* gesture, ScreenId then) {
+        QTest::newRow(name) << from << QString(gesture) << then;
+    };
+    const ScreenId ends = ScreenId(-1);
+    const ScreenId entrance = ScreenId::ENT_FRM, splash = ScreenId::frmSplash, menu = ScreenId::MENU_FORM;
+    row("entrance: Space on the first button ends the run", entrance, "type  ", ends);
+    row("entrance: Return on the first button ends the run", entrance, "type {ENTER}", ends);
+    row("entrance: Tab, then Space", entrance, "tab; type  ", splash);
+    row("splash: a letter ends the run", splash, "key x", ends);
+    row("splash: Escape ends the run", splash, "key \x1b", ends);
+    row("splash: Home types nothing", splash, "key ", splash);
+    row("splash: Delete types nothing", splash, "key \x7f", splash);
+    row("splash: a click on the frame", splash, "click frame", menu);
+    row("splash: a click on a label", splash, "click label", splash);
+    row("splash: a press on the frame let go outside it", splash, "drag out", splash);
+    row("menu: Ctrl+A", menu, "key A", ScreenId::ADD_FORM);
+    row("menu: Ctrl+U", menu, "key U", ScreenId::UPDATE_FORM);
+    row("menu: Ctrl+S", menu, "key S", ScreenId::SEARCH_FORM);
+    row("menu: Ctrl+D", menu, "key D", ScreenId::DELETE_FORM);
+    row("menu: Ctrl+E ends the run", menu, "key E", ends);
 }
 
-void tst_Shell::splash() {
+// Where each gesture of the operator leads. Once on a record screen, the menu's shortcuts do nothing
+// there, and its close button ends the run.
+void tst_Shell::moves() {
+    QFETCH(ScreenId, from);
     QFETCH(QString, gesture);
-    QFETCH(QString, then);
+    QFETCH(ScreenId, then);
     kit::TempBook book;
     kit::App app(book);
-    QVERIFY(kit::play(app.screen(ScreenId::ENT_FRM), "click NEXT"));
-    Screen* splash = app.screen(ScreenId::frmSplash);
-    QVERIFY(kit::activate(splash));
-    auto* frame = splash->findChild<ClickFrame*>();
-    if (gesture == "click frame") {
-        QTest::mouseClick(frame, Qt::LeftButton, {}, QPoint(5, 5));
-    } else if (gesture == "click label") {
-        auto* label = frame->findChild<QLabel*>();
-        QTest::mouseClick(label, Qt::LeftButton, {}, label->rect().center());
+    if (from != ScreenId::ENT_FRM) QVERIFY(kit::play(app.screen(ScreenId::ENT_FRM), "click NEXT"));
+    QWidget* screen = from == ScreenId::MENU_FORM ? app.open(from) : app.screen(from);
+    QVERIFY(screen && kit::activate(screen));
+    auto* frame = screen->findChild<ClickFrame*>();
+    QWidget* target = gesture == "click label" ? static_cast<QWidget*>(frame->findChild<QLabel*>()) : frame;
+    if (gesture.startsWith("click ")) {
+        QTest::mouseClick(target, Qt::LeftButton, {}, target->rect().center());
     } else if (gesture == "drag out") {
         QTest::mousePress(frame, Qt::LeftButton, {}, QPoint(5, 5));
         QTest::mouseRelease(frame, Qt::LeftButton, {}, QPoint(-5, -5));
+    } else if (gesture.startsWith("key ")) {
+        // A letter key on the menu comes with Ctrl; on the splash each key with the character it types.
+        const QString typed = gesture.mid(4);
+        const bool menu = from == ScreenId::MENU_FORM;
+        const Qt::Key key = menu || typed == "x" ? Qt::Key(QChar(typed[0]).toUpper().unicode())
+                            : typed.isEmpty()    ? Qt::Key_Home
+                            : typed == "\x1b"    ? Qt::Key_Escape
+                                                 : Qt::Key_Delete;
+        QTest::sendKeyEvent(QTest::Click, screen, key, menu ? QString() : typed,
+                            menu ? Qt::ControlModifier : Qt::NoModifier);
     } else {
-        const Qt::Key key = gesture == "x"      ? Qt::Key_X
-                            : gesture.isEmpty() ? Qt::Key_Home
-                            : gesture == "\x1b" ? Qt::Key_Escape
-                                                : Qt::Key_Delete;
-        QTest::sendKeyEvent(QTest::Click, splash, key, gesture, Qt::NoModifier);
+        QVERIFY(kit::play(screen, gesture));
     }
-    QCOMPARE(app.ended(), then == "ended");
-    const ScreenId shown = then == "MENU_FORM" ? ScreenId::MENU_FORM : ScreenId::frmSplash;
-    if (then != "ended") QVERIFY(app.screen(shown) && app.screen(shown)->isVisible());
-}
-
-void tst_Shell::menu_data() {
-    QTest::addColumn<int>("key");
-    QTest::addColumn<ScreenId>("target");
-    QTest::newRow("Ctrl+A") << int(Qt::Key_A) << ScreenId::ADD_FORM;
-    QTest::newRow("Ctrl+U") << int(Qt::Key_U) << ScreenId::UPDATE_FORM;
-    QTest::newRow("Ctrl+S") << int(Qt::Key_S) << ScreenId::SEARCH_FORM;
-    QTest::newRow("Ctrl+D") << int(Qt::Key_D) << ScreenId::DELETE_FORM;
-    QTest::newRow("Ctrl+E") << int(Qt::Key_E) << ScreenId::MENU_FORM;
-}
-
-// Each shortcut on the menu leaves it for its screen (Ctrl+E ends the run); on a record screen the
-// shortcuts do nothing, and its close button ends the run.
-void tst_Shell::menu() {
-    QFETCH(int, key);
-    QFETCH(ScreenId, target);
-    kit::TempBook book;
-    kit::App app(book);
-    QWidget* menu = app.open(ScreenId::MENU_FORM);
-    QVERIFY(menu);
-    QTest::keyClick(menu, Qt::Key(key), Qt::ControlModifier);
-    QCOMPARE(app.ended(), target == ScreenId::MENU_FORM);
-    if (target == ScreenId::MENU_FORM) return;
-    QVERIFY(!app.screen(ScreenId::MENU_FORM));
-    QWidget* opened = app.screen(target);
-    QVERIFY(opened && kit::activate(opened));
+    QCOMPARE(app.ended(), then == ScreenId(-1));
+    if (then == ScreenId(-1)) return;
+    QWidget* shown = app.screen(then);
+    QVERIFY(shown && shown->isVisible() && (then == from || !app.screen(from)));
+    if (from != ScreenId::MENU_FORM) return;
+    QVERIFY(kit::activate(shown));
     for (Qt::Key other : {Qt::Key_A, Qt::Key_U, Qt::Key_E})
-        QTest::keyClick(opened, other, Qt::ControlModifier);
-    QCOMPARE(app.screen(target), opened);
-    QVERIFY(!app.ended());
-    opened->close();
+        QTest::keyClick(shown, other, Qt::ControlModifier);
+    QVERIFY(app.screen(then) == shown && !app.ended());
+    shown->close();
     QVERIFY(app.ended());
 }
 
