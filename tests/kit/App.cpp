@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QTest>
 #include <map>
+#include <tuple>
 
 #include "app/ClickFrame.h"
 
@@ -58,25 +59,22 @@ QWidget* control(QWidget* window, const QString& name) {
 // A key as the keyboard sends it: a plain character (a capital with Shift), or a named key with the
 // character code it types.
 bool press(const QString& key) {
-    static const std::map<QString, std::pair<Qt::Key, QChar>> named{
-        {"BS", {Qt::Key_Backspace, QChar(8)}},  {"DEL", {Qt::Key_Delete, QChar(127)}},
-        {"ENTER", {Qt::Key_Return, QChar(13)}}, {"HOME", {Qt::Key_Home, QChar()}},
-        {"SHIFT+END", {Qt::Key_End, QChar()}},  {"CTRL+V", {Qt::Key_V, QChar(22)}}};
+    using Key = std::tuple<Qt::Key, QString, Qt::KeyboardModifiers>;
+    static const std::map<QString, Key> named{{"BS", {Qt::Key_Backspace, "\b", {}}},
+                                              {"DEL", {Qt::Key_Delete, "\x7f", {}}},
+                                              {"ENTER", {Qt::Key_Return, "\r", {}}},
+                                              {"HOME", {Qt::Key_Home, "", {}}},
+                                              {"SHIFT+END", {Qt::Key_End, "", Qt::ShiftModifier}},
+                                              {"CTRL+V", {Qt::Key_V, "\x16", Qt::ControlModifier}}};
     QWidget* target = QApplication::focusWidget();
-    if (!target) return false;
-    if (key.size() == 1) {
-        const QChar c = key[0];
-        QTest::sendKeyEvent(QTest::Click, target, Qt::Key(c.toUpper().unicode()), key,
-                            c.isUpper() ? Qt::ShiftModifier : Qt::NoModifier);
-        return true;
-    }
     const auto it = named.find(key);
-    if (it == named.end()) return false;
-    const auto modifiers = key.startsWith("SHIFT")  ? Qt::ShiftModifier
-                           : key.startsWith("CTRL") ? Qt::ControlModifier
-                                                    : Qt::NoModifier;
-    QTest::sendKeyEvent(QTest::Click, target, it->second.first,
-                        it->second.second.isNull() ? QString() : QString(it->second.second), modifiers);
+    if (!target || (key.size() != 1 && it == named.end())) return false;
+    const QChar c = key[0];
+    const auto [code, text, modifiers] =
+        key.size() == 1
+            ? Key{Qt::Key(c.toUpper().unicode()), key, c.isUpper() ? Qt::ShiftModifier : Qt::NoModifier}
+            : it->second;
+    QTest::sendKeyEvent(QTest::Click, target, code, text, modifiers);
     return true;
 }
 

@@ -157,13 +157,9 @@ void tst_KorvaleDb::initCommand() {
     if (place == "book") book.add({kit::row("kept", "k")});
     const QString dir = QString::fromStdString(book.dir());
     arguments.replaceInStrings("DIR", dir);
-    QProcess tool;
-    tool.start(KORVALE_DB_PATH, arguments);
-    QVERIFY(tool.waitForFinished());
-    QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(tool.exitCode(), status);
-    const QString output = QString::fromUtf8(tool.readAllStandardOutput() + tool.readAllStandardError());
-    QVERIFY2(output.contains(QString(says).replace("DIR", dir)), qPrintable(output));
+    const Run run = korvaleDb(arguments);
+    QCOMPARE(run.exitCode, status);
+    QVERIFY2((run.out + run.err).contains(QString(says).replace("DIR", dir)), qPrintable(run.out + run.err));
     if (place == "book") QCOMPARE(book.rows(), QStringList{kit::row("kept", "k")});
     if (status != 0) return;
     struct stat st {};
