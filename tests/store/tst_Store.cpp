@@ -47,6 +47,12 @@ ClientRecord named(const std::string& name, const std::string& remarks = {}) {
     return r;
 }
 
+// The name of the writer's i-th contact.
+std::string tag(int i) {
+    std::string name = "n";
+    return name += std::to_string(i);
+}
+
 QString bob() {
     return kit::row("bob", "b");
 }
@@ -238,9 +244,9 @@ void tst_Store::killedWriterLosesNothingAcknowledged() {
                 store.open(book.dir(), RecordSource::wholeTable());
                 // Op i adds "n<i>" unless it is there, and deletes "n<i-10>"; done twice it does no harm.
                 for (int i = acknowledged + 1;; ++i) {
-                    store.lookUp("n" + std::to_string(i));
-                    if (store.rows().Eof()) store.addRow(named("n" + std::to_string(i)));
-                    store.lookUp("n" + std::to_string(i - 10));
+                    store.lookUp(tag(i));
+                    if (store.rows().Eof()) store.addRow(named(tag(i)));
+                    store.lookUp(tag(i - 10));
                     if (!store.rows().Eof()) store.rows().Delete();
                     if (::write(pipeEnds[1], &i, sizeof i) != sizeof i) ::_exit(1);
                 }

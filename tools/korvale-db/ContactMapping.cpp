@@ -102,7 +102,8 @@ public:
             notes_.push_back(text(p));
         } else if (name == "CATEGORIES") {
             std::string& category = contact_.record[Column::CATEGORY];
-            category += (category.empty() ? "" : ",") + text(p);
+            if (!category.empty()) category += ',';
+            category += text(p);
         } else if (std::find(kCardData.begin(), kCardData.end(), name) != kCardData.end()) {
             contact_.leftOut.emplace_back(name);
         } else if (name != "N") {

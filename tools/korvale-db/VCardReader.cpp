@@ -150,7 +150,8 @@ std::string VCardProperty::types() const {
     std::string all;
     for (const VCardParameter& parameter : parameters) {
         if (parameter.name != "TYPE") continue;
-        all += (all.empty() ? "" : ",") + lower(parameter.value);
+        if (!all.empty()) all += ',';
+        all += lower(parameter.value);
     }
     return all;
 }
