@@ -2,8 +2,10 @@
 // run, and the boxes themselves.
 
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 #include <QSet>
 #include <QTest>
 
@@ -23,6 +25,7 @@ private slots:
     void missingBookBringsTheMenuBack();
     void boxWithoutAVisibleOwner();
     void facesHaveTheirStandIns();
+    void buttonsDrawTheirFaces();
 };
 
 void tst_Shell::moves_data() {
@@ -86,6 +89,9 @@ void tst_Shell::moves() {
     if (then == ScreenId(-1)) return;
     QWidget* shown = app.screen(then);
     QVERIFY(shown && shown->isVisible() && (then == from || !app.screen(from)));
+    // The splash stands in the middle of the screen.
+    const QPoint offCentre = shown->geometry().center() - shown->screen()->availableGeometry().center();
+    if (then == ScreenId::frmSplash) QVERIFY(offCentre.manhattanLength() <= 4);
     if (from != ScreenId::MENU_FORM) return;
     QVERIFY(kit::activate(shown));
     for (Qt::Key other : {Qt::Key_A, Qt::Key_U, Qt::Key_E})
@@ -144,6 +150,26 @@ void tst_Shell::facesHaveTheirStandIns() {
     for (const QLabel* label : add->findChildren<QLabel*>())
         faces << QFontInfo(label->font()).family().section(' ', 0, 1);
     QCOMPARE(faces, QSet<QString>{"URW Bookman"});
+}
+
+// A button's face is framed on all four sides; the button with the focus has a dotted frame.
+void tst_Shell::buttonsDrawTheirFaces() {
+    kit::TempBook book;
+    kit::App app(book);
+    QWidget* add = app.open(ScreenId::ADD_FORM);
+    QVERIFY(add && kit::focusName() == "REFRESH");
+    for (const char* name : {"SUBMIT", "REFRESH"}) {
+        auto* button = add->findChild<QWidget*>(name);
+        const QImage face = button->grab().toImage();
+        const QRgb frame = button->palette().color(QPalette::WindowText).rgb();
+        const int middle = face.height() / 2, right = face.width() - 1, bottom = face.height() - 1;
+        QCOMPARE(QList<QRgb>({face.pixel(0, middle), face.pixel(right, middle), face.pixel(middle, 0),
+                              face.pixel(middle, bottom)}),
+                 QList<QRgb>(4, frame));
+        QSet<QRgb> dotted;
+        for (int x = 2; x < right - 1; ++x) dotted << face.pixel(x, 1);
+        QCOMPARE(dotted.size() > 1, button->hasFocus());
+    }
 }
 
 QTEST_MAIN(tst_Shell)
