@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QEvent>
 #include <QString>
 #include <QWidget>
 #include <memory>
@@ -28,20 +27,6 @@ public:
 private:
     std::unique_ptr<KorvaleApplication> app_;
     bool ended_ = false;
-};
-
-// Notes whether a widget is painted while the spy lives. Nothing else paints while a test plays a
-// script without running the event loop, so this tells a repaint made at once.
-class PaintSpy : public QObject {
-public:
-    explicit PaintSpy(QWidget* widget) { widget->installEventFilter(this); }
-    bool painted = false;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        painted = painted || event->type() == QEvent::Paint;
-        return false;
-    }
 };
 
 // Makes a window active, so that focus moves happen as they do for an operator.

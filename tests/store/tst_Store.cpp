@@ -80,12 +80,13 @@ private:
 class tst_Store : public QObject {
     Q_OBJECT
 private slots:
+    // First, before any book is opened: a book that cannot be made must not end the process either.
+    void creationRefused_data();
+    void creationRefused();
     void refusedBooks_data();
     void refusedBooks();
     void lookUpFindsExactlyItsName();
     void bookReplacedOrDeletedWhileOpen();
-    void creationRefused_data();
-    void creationRefused();
     void killedWriterLosesNothingAcknowledged();
 };
 
