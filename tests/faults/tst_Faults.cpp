@@ -29,18 +29,19 @@ struct Action {
 };
 
 Action action(const QString& name) {
+    const auto act = [](ScreenId screen, const char* script, const char* answers, const char* done,
+                        const char* cause, const QStringList& after) {
+        return Action{screen, script, answers, done, cause, after};
+    };
     if (name == "add")
-        return {ScreenId::ADD_FORM, "Text1=ann; Combo1=X; click SUBMIT", "YN",
-                "Record Is Saved",  "Cannot store the new record",       {bob, "ann|||dd-mm-yyyy|||||X"}};
+        return act(ScreenId::ADD_FORM, "Text1=ann; Combo1=X; click SUBMIT", "YN", "Record Is Saved",
+                   "Cannot store the new record", {bob, "ann|||dd-mm-yyyy|||||X"});
     if (name == "change")
-        return {ScreenId::UPDATE_FORM,
-                "Text10=bob; click OK; Text2=new; click UPDATE",
-                "Y",
-                "Record has been updated",
-                "Cannot store the changed record",
-                {QString(bob).replace("b st", "new")}};
-    return {ScreenId::DELETE_FORM,     "Text10=bob; click REMOVE",         "Y",
-            "Record has been deleted", "Cannot delete the current record", {}};
+        return act(ScreenId::UPDATE_FORM, "Text10=bob; click OK; Text2=new; click UPDATE", "Y",
+                   "Record has been updated", "Cannot store the changed record",
+                   {QString(bob).replace("b st", "new")});
+    return act(ScreenId::DELETE_FORM, "Text10=bob; click REMOVE", "Y", "Record has been deleted",
+               "Cannot delete the current record", {});
 }
 
 // The nine fields and the look-up field, as the operator sees them.
@@ -58,102 +59,95 @@ class tst_Faults : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { Disk::install(); }
-    void writeInTheWay_data();
-    void writeInTheWay();
-};
 
-void tst_Faults::writeInTheWay_data() {
-    QTest::addColumn<QString>("what");
-    QTest::addColumn<QString>("fault");
-    QTest::addColumn<QString>("reason");
-    for (const char* what : {"add", "change", "delete"}) {
-        QTest::addRow("%s, nothing in the way", what) << what << ""
-                                                      << "";
-        QTest::addRow("%s, disk full", what) << what << "full"
-                                             << "database or disk is full";
-        QTest::addRow("%s, I/O error", what) << what << "io"
-                                             << "disk I/O error";
-        QTest::addRow("%s, book locked by another program", what) << what << "locked"
-                                                                  << "is busy: another program";
+    void writeInTheWay_data() {
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("reason");
+        const auto row = [](const QString& what, const char* fault, const char* reason, const char* name) {
+            QTest::addRow("%s, %s", qPrintable(what), name) << what << QString(fault) << QString(reason);
+        };
+        for (const char* what : {"add", "change", "delete"}) {
+            row(what, "", "", "nothing in the way");
+            row(what, "full", "database or disk is full", "disk full");
+            row(what, "io", "disk I/O error", "I/O error");
+            row(what, "locked", "is busy: another program", "book locked by another program");
+        }
+        row("add", "limit", "File too large", "a remark past the file-size limit");
+        row("add", "briefly locked", "", "a lock released while waiting");
     }
-    QTest::newRow("add, a remark past the file-size limit") << "add"
-                                                            << "limit"
-                                                            << "File too large";
-    QTest::newRow("add, a lock released while waiting") << "add"
-                                                        << "briefly locked"
-                                                        << "";
-}
 
-void tst_Faults::writeInTheWay() {
-    QFETCH(QString, what);
-    QFETCH(QString, fault);
-    QFETCH(QString, reason);
-    const Action a = action(what);
-    kit::TempBook book;
-    book.add({bob});
-    korvale::DbEngine::instance().setBusyTimeout(std::chrono::milliseconds(fault == "locked" ? 100 : 3000));
-    kit::App app(book);
-    QWidget* screen = app.open(a.screen);
-    QVERIFY(screen);
-    QString script = a.script;
-    QStringList after = a.after;
-    if (fault == "limit") {
-        const QString remark(200000, 'x');
-        script.replace("Text1=ann", "Text1=ann; Text8=" + remark);
-        after.last().replace("|||||X", "||||" + remark + "|X");
-    }
-    const qsizetype last = script.lastIndexOf("; ") + 2;
-    QVERIFY(kit::play(screen, script.left(last)));
-    const QString typed = form(screen);
-    int syncs = 0;
-    // While each box is up: whether the disk has been flushed since the click, and the rows.
-    const auto witness = [&] {
-        return QStringLiteral("%1 %2").arg(Disk::syncs() > syncs ? "synced" : "unsynced",
-                                           book.rows().join(';'));
-    };
+    void writeInTheWay() {
+        QFETCH(QString, what);
+        QFETCH(QString, fault);
+        QFETCH(QString, reason);
+        const Action a = action(what);
+        kit::TempBook book;
+        book.add({bob});
+        korvale::DbEngine::instance().setBusyTimeout(
+            std::chrono::milliseconds(fault == "locked" ? 100 : 3000));
+        kit::App app(book);
+        QWidget* screen = app.open(a.screen);
+        QVERIFY(screen);
+        QString script = a.script;
+        QStringList after = a.after;
+        if (fault == "limit") {
+            const QString remark(200000, 'x');
+            script.replace("Text1=ann", "Text1=ann; Text8=" + remark);
+            after.last().replace("|||||X", "||||" + remark + "|X");
+        }
+        const qsizetype last = script.lastIndexOf("; ") + 2;
+        QVERIFY(kit::play(screen, script.left(last)));
+        const QString typed = form(screen);
+        int syncs = 0;
+        // While each box is up: whether the disk has been flushed since the click, and the rows.
+        const auto witness = [&] {
+            return QStringLiteral("%1 %2").arg(Disk::syncs() > syncs ? "synced" : "unsynced",
+                                               book.rows().join(';'));
+        };
 
-    if (!reason.isEmpty()) {
-        kit::Boxes boxes(kit::Boxes::Kind::Answered, a.answers);
+        if (!reason.isEmpty()) {
+            kit::Boxes boxes(kit::Boxes::Kind::Answered, a.answers);
+            SQLite::Database other(book.file(), SQLite::OPEN_READWRITE);
+            rlimit saved{};
+            ::getrlimit(RLIMIT_FSIZE, &saved);
+            const rlimit limit{100 * 1024, saved.rlim_max};
+            if (fault == "limit") ::setrlimit(RLIMIT_FSIZE, &limit);
+            if (fault == "locked") other.exec("BEGIN IMMEDIATE");
+            Disk::failWrites(fault == "full" ? SQLITE_FULL : fault == "io" ? SQLITE_IOERR_WRITE : 0);
+            QVERIFY(kit::play(screen, script.mid(last)));
+            Disk::failWrites(0);
+            ::setrlimit(RLIMIT_FSIZE, &saved);
+            const QString report = boxes.seen.last();
+            QVERIFY2(report.startsWith("KORVALE|") && report.contains(QString::fromStdString(book.file())) &&
+                         report.contains(reason) && (fault == "locked" || report.contains(a.cause)),
+                     qPrintable(report.left(300)));
+            QCOMPARE(boxes.seen.filter(a.done), QStringList());
+            QCOMPARE(form(screen), typed);
+            QCOMPARE(book.rows(), QStringList{bob});
+        }
+
         SQLite::Database other(book.file(), SQLite::OPEN_READWRITE);
-        rlimit saved{}, limit{};
-        ::getrlimit(RLIMIT_FSIZE, &saved);
-        limit = saved;
-        limit.rlim_cur = 100 * 1024;
-        if (fault == "limit") ::setrlimit(RLIMIT_FSIZE, &limit);
-        if (fault == "locked") other.exec("BEGIN IMMEDIATE");
-        Disk::failWrites(fault == "full" ? SQLITE_FULL : fault == "io" ? SQLITE_IOERR_WRITE : 0);
+        // The first frames of a fresh journal are flushed whatever the engine is told; a write of another
+        // program's first leaves the flush of the screen's own commit to be counted.
+        other.exec("PRAGMA user_version = 7");
+        syncs = Disk::syncs();
+        std::thread release;
+        if (fault == "briefly locked") {
+            other.exec("BEGIN IMMEDIATE");
+            release = std::thread([&other] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                other.exec("ROLLBACK");
+            });
+        }
+        kit::Boxes boxes(kit::Boxes::Kind::Answered, a.answers, witness);
         QVERIFY(kit::play(screen, script.mid(last)));
-        Disk::failWrites(0);
-        ::setrlimit(RLIMIT_FSIZE, &saved);
-        const QString report = boxes.seen.last();
-        QVERIFY2(report.startsWith("KORVALE|") && report.contains(QString::fromStdString(book.file())) &&
-                     report.contains(reason) && (fault == "locked" || report.contains(a.cause)),
-                 qPrintable(report.left(300)));
-        QCOMPARE(boxes.seen.filter(a.done), QStringList());
-        QCOMPARE(form(screen), typed);
-        QCOMPARE(book.rows(), QStringList{bob});
+        if (release.joinable()) release.join();
+        QCOMPARE(boxes.seen.filter(a.done).size(), 1);
+        QVERIFY2(boxes.seen.filter(a.done).first().endsWith(" @synced " + after.join(';')),
+                 qPrintable(boxes.seen.filter(a.done).first().left(300)));
     }
-
-    SQLite::Database other(book.file(), SQLite::OPEN_READWRITE);
-    // The first frames of a fresh journal are flushed whatever the engine is told; a write of another
-    // program's first leaves the flush of the screen's own commit to be counted.
-    other.exec("PRAGMA user_version = 7");
-    syncs = Disk::syncs();
-    std::thread release;
-    if (fault == "briefly locked") {
-        other.exec("BEGIN IMMEDIATE");
-        release = std::thread([&other] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(200));
-            other.exec("ROLLBACK");
-        });
-    }
-    kit::Boxes boxes(kit::Boxes::Kind::Answered, a.answers, witness);
-    QVERIFY(kit::play(screen, script.mid(last)));
-    if (release.joinable()) release.join();
-    QCOMPARE(boxes.seen.filter(a.done).size(), 1);
-    QVERIFY2(boxes.seen.filter(a.done).first().endsWith(" @synced " + after.join(';')),
-             qPrintable(boxes.seen.filter(a.done).first().left(300)));
-}
+};
 
 QTEST_MAIN(tst_Faults)
 #include "tst_Faults.moc"

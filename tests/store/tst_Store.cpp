@@ -81,203 +81,197 @@ class tst_Store : public QObject {
     Q_OBJECT
 private slots:
     // First, before any book is opened: a book that cannot be made must not end the process either.
-    void creationRefused_data();
-    void creationRefused();
-    void refusedBooks_data();
-    void refusedBooks();
-    void lookUpFindsExactlyItsName();
-    void bookReplacedOrDeletedWhileOpen();
-    void killedWriterLosesNothingAcknowledged();
-};
-
-void tst_Store::refusedBooks_data() {
-    QTest::addColumn<QString>("make");
-    QTest::addColumn<QString>("cause");
-    const auto row = [](const char* name, const QString& make, const char* cause) {
-        QTest::newRow(name) << make << QString(cause);
-    };
-    const QString columns =
-        "CREATE TABLE CLIENT_RECORDS (name VARCHAR(20), address CLOB, email_id NCHAR(9), "
-        "dob TEXT, H_PHONE TEXT, W_PHONE TEXT, cell_no TEXT, remarks TEXT, CATEGORY TEXT)";
-    row("no file", "", "the file does not exist");
-    row("a directory", "mkdir", "it is a directory, not a file");
-    row("a FIFO", "mkfifo", "it is not a regular file");
-    row("a text file", "text", "is not a book: file is not a database");
-    row("no table", "CREATE TABLE CLIENTS (Name TEXT)", "has no table CLIENT_RECORDS");
-    row("a column missing", QString(columns).remove(", remarks TEXT"), "has no column remarks");
-    row("an integer telephone", QString(columns).replace("H_PHONE TEXT", "H_PHONE INTEGER"),
-        "the column H_PHONE of CLIENT_RECORDS is declared INTEGER, not TEXT");
-    row("a date column", QString(columns).replace("dob TEXT", "DOB DATE"),
-        "the column dob of CLIENT_RECORDS is declared DATE, not TEXT");
-    row("texts by other names", columns, "");
-    // Refused before the engine creates anything; made writable again, they open and keep a save.
-    row("a read-only book", "0400 book", "the file is read-only to this program");
-    row("a read-only folder", "0500 folder", "its directory");
-    row("journal files left read-only", "0400 journal", "its journal file");
-}
-
-void tst_Store::refusedBooks() {
-    QFETCH(QString, make);
-    QFETCH(QString, cause);
-    const bool unwritable = make.startsWith('0');
-    kit::TempBook book(unwritable ? kit::TempBook::Start::WithBook : kit::TempBook::Start::Empty);
-    const AsOrdinaryUser user(book);
-    const std::string path = book.file().string();
-    const auto chmodAll = [&](mode_t folder, mode_t file, mode_t journal) {
-        for (const char* side : {"-wal", "-shm"}) (void)::chmod((path + side).c_str(), journal);
-        return ::chmod(path.c_str(), file) == 0 && ::chmod(book.dir().c_str(), folder) == 0;
-    };
-    if (make == "mkdir") QVERIFY(::mkdir(path.c_str(), 0700) == 0);
-    if (make == "mkfifo") QVERIFY(::mkfifo(path.c_str(), 0600) == 0);
-    for (const char* side : {"", "-wal", "-shm"}) {
-        QFile file(QString::fromStdString(path + side));
-        if (make == "text" || (make.endsWith("journal") && *side)) QVERIFY(file.open(QIODevice::WriteOnly));
-        if (make == "text") file.write(QByteArray(2000, 'x'));
+    void creationRefused_data() {
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<QString>("cause");
+        const auto row = [](const char* name, const char* where, const char* cause) {
+            QTest::newRow(name) << QString(where) << QString(cause);
+        };
+        row("failing half-way", "limit", "File too large");
+        row("in a missing folder", "missing", "the directory");
+        row("over a file", "file", "already exists; it was left untouched");
     }
-    if (make.startsWith("CREATE")) book.exec(qPrintable(make));
-    if (unwritable)
-        QVERIFY(chmodAll(make.endsWith("folder") ? 0500 : 0700, make.endsWith("book") ? 0400 : 0600, 0400));
-    const QString failure = openFailure(book);
-    QVERIFY2(cause.isEmpty() ? failure.isEmpty() : failure.contains(cause), qPrintable(failure));
-    if (cause.isEmpty()) return;
-    QVERIFY2(failure.contains(QString::fromStdString(path)), qPrintable(failure));
-    // A refused book gets no journal files from the engine.
-    QCOMPARE(std::filesystem::exists(path + "-wal") || std::filesystem::exists(path + "-shm"),
-             make.endsWith("journal"));
-    if (!unwritable) return;
-    QVERIFY(chmodAll(0700, 0600, 0600));
-    ClientStore store;
-    store.open(book.dir(), RecordSource::wholeTable());
-    store.addRow(named("kept"));
-    QCOMPARE(book.rows().size(), 1);
-}
 
-// Names are bound, never built into the query: quotes, wildcards and letter case are plain characters,
-// and the first stored row of the exact name is the one found.
-void tst_Store::lookUpFindsExactlyItsName() {
-    const QStringList names{"o'neil", "a%",       "a_",    "a\\b",   "",        "x' OR '1'='1",
-                            "ÅSA",    "two  gap", " lead", "trail ", "tab\tin", "ab"};
-    const QStringList decoys{"oneil", "abc",     "a-",   "a\\\\b", " ",      "x",
-                             "åsa",   "two gap", "lead", "trail",  "tab in", "AB"};
-    kit::TempBook book;
-    QStringList rows;
-    for (qsizetype i = 0; i < names.size(); ++i)
-        rows << QStringList{decoys[i], "decoy", "", "", "", "", "", "", ""}.join('|')
-             << QStringList{names[i], "first", "", "", "", "", "", "", ""}.join('|')
-             << QStringList{names[i], "second", "", "", "", "", "", "", ""}.join('|');
-    book.add(rows);
-    ClientStore store;
-    store.open(book.dir(), RecordSource::wholeTable());
-    for (const QString& name : names) {
-        store.lookUp(name.toStdString());
-        QCOMPARE(QString::fromStdString(store.rows().Field("address")), QStringLiteral("first"));
-        QCOMPARE(store.rows().RecordCount(), qint64(1));
+    // A book that cannot be made is not made at all, and nothing there before is touched.
+    void creationRefused() {
+        QFETCH(QString, where);
+        QFETCH(QString, cause);
+        kit::TempBook book(where == "file" ? kit::TempBook::Start::WithBook : kit::TempBook::Start::Empty);
+        if (where == "file") book.add({bob()});
+        const std::filesystem::path file =
+            where == "missing" ? book.dir() / "none" / "KORVALE.mdb" : book.file();
+        rlimit saved{};
+        ::getrlimit(RLIMIT_FSIZE, &saved);
+        const rlimit tiny{512, saved.rlim_max};
+        if (where == "limit") ::setrlimit(RLIMIT_FSIZE, &tiny);
+        const QString failure = failureOf([&] { korvale::createBook(file); });
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        QVERIFY2(failure.startsWith("Cannot create the book " + QString::fromStdString(file)) &&
+                     failure.contains(cause),
+                 qPrintable(failure));
+        QCOMPARE(std::filesystem::is_empty(book.dir()), where != "file");
+        if (where == "file") QCOMPARE(book.rows(), QStringList{bob()});
     }
-}
 
-void tst_Store::bookReplacedOrDeletedWhileOpen() {
-    kit::TempBook book;
-    book.add({kit::row("old", "o")});
-    ClientStore first;
-    first.open(book.dir(), RecordSource::wholeTable());
-    // Another book put in its place: the next store reads the new one.
-    kit::TempBook other;
-    other.add({kit::row("new", "n")});
-    QVERIFY(std::rename(other.file().c_str(), book.file().c_str()) == 0);
-    ClientStore second;
-    second.open(book.dir(), RecordSource::wholeTable());
-    QCOMPARE(second.rows().Field("Name"), std::string("new"));
-    // The book deleted while a store holds it: nothing is written anywhere, and that is said.
-    QVERIFY(std::filesystem::remove(book.file()));
-    const QString failure = failureOf([&] { second.addRow(named("lost")); });
-    QVERIFY2(failure.contains("was deleted or moved while it was open: nothing was written"),
-             qPrintable(failure));
-}
+    void refusedBooks_data() {
+        QTest::addColumn<QString>("make");
+        QTest::addColumn<QString>("cause");
+        const auto row = [](const char* name, const QString& make, const char* cause) {
+            QTest::newRow(name) << make << QString(cause);
+        };
+        const QString columns =
+            "CREATE TABLE CLIENT_RECORDS (name VARCHAR(20), address CLOB, email_id NCHAR(9), "
+            "dob TEXT, H_PHONE TEXT, W_PHONE TEXT, cell_no TEXT, remarks TEXT, CATEGORY TEXT)";
+        row("no file", "", "the file does not exist");
+        row("a directory", "mkdir", "it is a directory, not a file");
+        row("a FIFO", "mkfifo", "it is not a regular file");
+        row("a text file", "text", "is not a book: file is not a database");
+        row("no table", "CREATE TABLE CLIENTS (Name TEXT)", "has no table CLIENT_RECORDS");
+        row("a column missing", QString(columns).remove(", remarks TEXT"), "has no column remarks");
+        row("an integer telephone", QString(columns).replace("H_PHONE TEXT", "H_PHONE INTEGER"),
+            "the column H_PHONE of CLIENT_RECORDS is declared INTEGER, not TEXT");
+        row("a date column", QString(columns).replace("dob TEXT", "DOB DATE"),
+            "the column dob of CLIENT_RECORDS is declared DATE, not TEXT");
+        row("texts by other names", columns, "");
+        // Refused before the engine creates anything; made writable again, they open and keep a save.
+        row("a read-only book", "0400 book", "the file is read-only to this program");
+        row("a read-only folder", "0500 folder", "its directory");
+        row("journal files left read-only", "0400 journal", "its journal file");
+    }
 
-void tst_Store::creationRefused_data() {
-    QTest::addColumn<QString>("where");
-    QTest::addColumn<QString>("cause");
-    QTest::newRow("failing half-way") << "limit"
-                                      << "File too large";
-    QTest::newRow("in a missing folder") << "missing"
-                                         << "the directory";
-    QTest::newRow("over a file") << "file"
-                                 << "already exists; it was left untouched";
-}
+    void refusedBooks() {
+        QFETCH(QString, make);
+        QFETCH(QString, cause);
+        const bool unwritable = make.startsWith('0');
+        kit::TempBook book(unwritable ? kit::TempBook::Start::WithBook : kit::TempBook::Start::Empty);
+        const AsOrdinaryUser user(book);
+        const std::string path = book.file().string();
+        const auto chmodAll = [&](mode_t folder, mode_t file, mode_t journal) {
+            for (const char* side : {"-wal", "-shm"}) (void)::chmod((path + side).c_str(), journal);
+            return ::chmod(path.c_str(), file) == 0 && ::chmod(book.dir().c_str(), folder) == 0;
+        };
+        if (make == "mkdir") QVERIFY(::mkdir(path.c_str(), 0700) == 0);
+        if (make == "mkfifo") QVERIFY(::mkfifo(path.c_str(), 0600) == 0);
+        for (const char* side : {"", "-wal", "-shm"}) {
+            QFile file(QString::fromStdString(path + side));
+            if (make == "text" || (make.endsWith("journal") && *side))
+                QVERIFY(file.open(QIODevice::WriteOnly));
+            if (make == "text") file.write(QByteArray(2000, 'x'));
+        }
+        if (make.startsWith("CREATE")) book.exec(qPrintable(make));
+        if (unwritable)
+            QVERIFY(
+                chmodAll(make.endsWith("folder") ? 0500 : 0700, make.endsWith("book") ? 0400 : 0600, 0400));
+        const QString failure = openFailure(book);
+        QVERIFY2(cause.isEmpty() ? failure.isEmpty() : failure.contains(cause), qPrintable(failure));
+        if (cause.isEmpty()) return;
+        QVERIFY2(failure.contains(QString::fromStdString(path)), qPrintable(failure));
+        // A refused book gets no journal files from the engine.
+        QCOMPARE(std::filesystem::exists(path + "-wal") || std::filesystem::exists(path + "-shm"),
+                 make.endsWith("journal"));
+        if (!unwritable) return;
+        QVERIFY(chmodAll(0700, 0600, 0600));
+        ClientStore store;
+        store.open(book.dir(), RecordSource::wholeTable());
+        store.addRow(named("kept"));
+        QCOMPARE(book.rows().size(), 1);
+    }
 
-// A book that cannot be made is not made at all, and nothing there before is touched.
-void tst_Store::creationRefused() {
-    QFETCH(QString, where);
-    QFETCH(QString, cause);
-    kit::TempBook book(where == "file" ? kit::TempBook::Start::WithBook : kit::TempBook::Start::Empty);
-    if (where == "file") book.add({bob()});
-    const std::filesystem::path file = where == "missing" ? book.dir() / "none" / "KORVALE.mdb" : book.file();
-    rlimit saved{};
-    ::getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit tiny = saved;
-    tiny.rlim_cur = 512;
-    if (where == "limit") ::setrlimit(RLIMIT_FSIZE, &tiny);
-    const QString failure = failureOf([&] { korvale::createBook(file); });
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    QVERIFY2(failure.startsWith("Cannot create the book " + QString::fromStdString(file)) &&
-                 failure.contains(cause),
-             qPrintable(failure));
-    QCOMPARE(std::filesystem::is_empty(book.dir()), where != "file");
-    if (where == "file") QCOMPARE(book.rows(), QStringList{bob()});
-}
+    // Names are bound, never built into the query: quotes, wildcards and letter case are plain characters,
+    // and the first stored row of the exact name is the one found.
+    void lookUpFindsExactlyItsName() {
+        const QStringList names{"o'neil", "a%",       "a_",    "a\\b",   "",        "x' OR '1'='1",
+                                "ÅSA",    "two  gap", " lead", "trail ", "tab\tin", "ab"};
+        const QStringList decoys{"oneil", "abc",     "a-",   "a\\\\b", " ",      "x",
+                                 "åsa",   "two gap", "lead", "trail",  "tab in", "AB"};
+        kit::TempBook book;
+        QStringList rows;
+        for (qsizetype i = 0; i < names.size(); ++i)
+            rows << QStringList{decoys[i], "decoy", "", "", "", "", "", "", ""}.join('|')
+                 << QStringList{names[i], "first", "", "", "", "", "", "", ""}.join('|')
+                 << QStringList{names[i], "second", "", "", "", "", "", "", ""}.join('|');
+        book.add(rows);
+        ClientStore store;
+        store.open(book.dir(), RecordSource::wholeTable());
+        for (const QString& name : names) {
+            store.lookUp(name.toStdString());
+            QCOMPARE(QString::fromStdString(store.rows().Field("address")), QStringLiteral("first"));
+            QCOMPARE(store.rows().RecordCount(), qint64(1));
+        }
+    }
 
-// A second program adds and deletes through the store and says each time a call has returned; it is
-// killed at a random moment, over and over. Every acknowledged change must be in the book afterwards.
-void tst_Store::killedWriterLosesNothingAcknowledged() {
-    const quint32 seed = QRandomGenerator::global()->generate();
-    qInfo("killed writer: seed %u", seed);
-    QRandomGenerator random(seed);
-    kit::TempBook book;
-    int acknowledged = -1;
-    for (int kill = 0; kill < 200; ++kill) {
-        int pipeEnds[2];
-        QVERIFY(::pipe(pipeEnds) == 0);
-        const pid_t child = ::fork();
-        if (child == 0) {
-            ::close(pipeEnds[0]);
-            try {
-                ClientStore store;
-                store.open(book.dir(), RecordSource::wholeTable());
-                // Op i adds "n<i>" unless it is there, and deletes "n<i-10>"; done twice it does no harm.
-                for (int i = acknowledged + 1;; ++i) {
-                    store.lookUp(tag(i));
-                    if (store.rows().Eof()) store.addRow(named(tag(i)));
-                    store.lookUp(tag(i - 10));
-                    if (!store.rows().Eof()) store.rows().Delete();
-                    if (::write(pipeEnds[1], &i, sizeof i) != sizeof i) ::_exit(1);
+    void bookReplacedOrDeletedWhileOpen() {
+        kit::TempBook book;
+        book.add({kit::row("old", "o")});
+        ClientStore first;
+        first.open(book.dir(), RecordSource::wholeTable());
+        // Another book put in its place: the next store reads the new one.
+        kit::TempBook other;
+        other.add({kit::row("new", "n")});
+        QVERIFY(std::rename(other.file().c_str(), book.file().c_str()) == 0);
+        ClientStore second;
+        second.open(book.dir(), RecordSource::wholeTable());
+        QCOMPARE(second.rows().Field("Name"), std::string("new"));
+        // The book deleted while a store holds it: nothing is written anywhere, and that is said.
+        QVERIFY(std::filesystem::remove(book.file()));
+        const QString failure = failureOf([&] { second.addRow(named("lost")); });
+        QVERIFY2(failure.contains("was deleted or moved while it was open: nothing was written"),
+                 qPrintable(failure));
+    }
+
+    // A second program adds and deletes through the store and says each time a call has returned; it is
+    // killed at a random moment, over and over. Every acknowledged change must be in the book afterwards.
+    void killedWriterLosesNothingAcknowledged() {
+        const quint32 seed = QRandomGenerator::global()->generate();
+        qInfo("killed writer: seed %u", seed);
+        QRandomGenerator random(seed);
+        kit::TempBook book;
+        int acknowledged = -1;
+        for (int kill = 0; kill < 200; ++kill) {
+            int pipeEnds[2];
+            QVERIFY(::pipe(pipeEnds) == 0);
+            const pid_t child = ::fork();
+            if (child == 0) {
+                ::close(pipeEnds[0]);
+                try {
+                    ClientStore store;
+                    store.open(book.dir(), RecordSource::wholeTable());
+                    // Op i adds "n<i>" unless it is there, and deletes "n<i-10>"; done twice it does no harm.
+                    for (int i = acknowledged + 1;; ++i) {
+                        store.lookUp(tag(i));
+                        if (store.rows().Eof()) store.addRow(named(tag(i)));
+                        store.lookUp(tag(i - 10));
+                        if (!store.rows().Eof()) store.rows().Delete();
+                        if (::write(pipeEnds[1], &i, sizeof i) != sizeof i) ::_exit(1);
+                    }
+                } catch (...) {
+                    ::_exit(2);
                 }
-            } catch (...) {
-                ::_exit(2);
+            }
+            ::close(pipeEnds[1]);
+            // Once the writer is going, it dies at any moment of its next few writes.
+            if (int first; ::read(pipeEnds[0], &first, sizeof first) == sizeof first) acknowledged = first;
+            ::usleep(random.bounded(8000u));
+            ::kill(child, SIGKILL);
+            ::waitpid(child, nullptr, 0);
+            for (int i; ::read(pipeEnds[0], &i, sizeof i) == sizeof i;) acknowledged = i;
+            ::close(pipeEnds[0]);
+            SQLite::Database db(book.file(), SQLite::OPEN_READONLY);
+            QCOMPARE(db.execAndGet("PRAGMA integrity_check").getString(), std::string("ok"));
+            QSet<QString> names;
+            for (const QString& row : book.rows()) names.insert(row.section('|', 0, 0));
+            for (int j = std::max(0, acknowledged - 30); j <= acknowledged; ++j) {
+                const bool present = names.contains(QStringLiteral("n%1").arg(j));
+                // Deleted by an acknowledged op, or by the op in flight (either way), or still there.
+                if (j + 10 <= acknowledged)
+                    QVERIFY2(!present, qPrintable(QStringLiteral("n%1 came back").arg(j)));
+                if (j + 10 > acknowledged + 1)
+                    QVERIFY2(present, qPrintable(QStringLiteral("n%1 was lost").arg(j)));
             }
         }
-        ::close(pipeEnds[1]);
-        // Once the writer is going, it dies at any moment of its next few writes.
-        if (int first; ::read(pipeEnds[0], &first, sizeof first) == sizeof first) acknowledged = first;
-        ::usleep(random.bounded(8000u));
-        ::kill(child, SIGKILL);
-        ::waitpid(child, nullptr, 0);
-        for (int i; ::read(pipeEnds[0], &i, sizeof i) == sizeof i;) acknowledged = i;
-        ::close(pipeEnds[0]);
-        SQLite::Database db(book.file(), SQLite::OPEN_READONLY);
-        QCOMPARE(db.execAndGet("PRAGMA integrity_check").getString(), std::string("ok"));
-        QSet<QString> names;
-        for (const QString& row : book.rows()) names.insert(row.section('|', 0, 0));
-        for (int j = std::max(0, acknowledged - 30); j <= acknowledged; ++j) {
-            const bool present = names.contains(QStringLiteral("n%1").arg(j));
-            // Deleted by an acknowledged op, or by the op in flight (either way), or still there.
-            if (j + 10 <= acknowledged)
-                QVERIFY2(!present, qPrintable(QStringLiteral("n%1 came back").arg(j)));
-            if (j + 10 > acknowledged + 1)
-                QVERIFY2(present, qPrintable(QStringLiteral("n%1 was lost").arg(j)));
-        }
+        QVERIFY2(acknowledged > 20, "the writer never got going");
     }
-    QVERIFY2(acknowledged > 20, "the writer never got going");
-}
+};
 
 QTEST_APPLESS_MAIN(tst_Store)
 #include "tst_Store.moc"
