@@ -136,4 +136,12 @@ QString textOf(QWidget* window, const QString& name) {
     return edit ? edit->text() : "<no field " + name + ">";
 }
 
+QString shownRow(QWidget* window) {
+    QStringList texts;
+    for (int i = 1; i <= 8; ++i) texts << textOf(window, QStringLiteral("Text%1").arg(i));
+    const QString category = textOf(window, "Combo1");
+    texts << (category.startsWith("<no field") ? textOf(window, "Text9") : category);
+    return texts.join('|');
+}
+
 }  // namespace kit

@@ -46,5 +46,7 @@ bool play(QWidget* window, const QString& script);
 QString focusName();
 // What a field shows: a text box's text, or a category box's text part.
 QString textOf(QWidget* window, const QString& name);
+// The nine column fields, joined as a row is: what a look-up showed.
+QString shownRow(QWidget* window);
 
 }  // namespace kit

@@ -48,15 +48,6 @@ const QString ann = kit::row("ann lee", "a"), bob = kit::row("bob", "b"), bob2 =
 // Every required field filled, so that moving about runs no check.
 const QString kFilled = "Text1=a; Text2=b; Text4=1-1-2000; Combo1=C; ";
 
-// The nine column fields of the screen, joined as a row is: what a look-up showed.
-QString shownRow(QWidget* screen) {
-    QStringList texts;
-    for (int i = 1; i <= 8; ++i) texts << kit::textOf(screen, QStringLiteral("Text%1").arg(i));
-    const QString category = kit::textOf(screen, "Combo1");
-    texts << (category.startsWith("<no field") ? kit::textOf(screen, "Text9") : category);
-    return texts.join('|');
-}
-
 }  // namespace
 
 class tst_Screens : public QObject {
@@ -271,7 +262,7 @@ private slots:
             } else if (expect.startsWith('@')) {
                 QCOMPARE(kit::focusName(), expect.mid(1));
             } else if (expect.startsWith('#')) {
-                QCOMPARE(shownRow(window), expect.mid(1));
+                QCOMPARE(kit::shownRow(window), expect.mid(1));
             } else {
                 const qsizetype eq = expect.indexOf('=');
                 QCOMPARE(kit::textOf(window, expect.left(eq)), expect.mid(eq + 1));

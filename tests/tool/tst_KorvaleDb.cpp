@@ -189,54 +189,53 @@ private slots:
 
         QTest::newRow("2.1, quoted-printable Latin-1 with a soft line break, bare types")
             << QByteArray(
-                   "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:M=FCller;J="
-                   "FCrgen\r\n"
+                   "BEGIN:VCARD\r\nVERSION:2.1\r\n"
+                   "N;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:M=FCller;J=FCrgen\r\n"
                    "FN;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:J=FCrgen M=FCller\r\n"
                    "TEL;HOME;VOICE:+49 30 1234\r\nTEL;CELL:+49 171 5555\r\nTEL;WORK;FAX:+49 30 9999\r\n"
-                   "ADR;HOME;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:;;Hauptstra=DFe 5;Berlin;;10115\r\n"
+                   "ADR;HOME;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:;;Hauptstra=DFe "
+                   "5;Berlin;;10115\r\n"
                    "NOTE;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:Erste Zeile=0D=0Azweite, sehr lang "
-                   "=\r\n"
-                   "und =FCber zwei "
-                   "Zeilen\r\nEMAIL;INTERNET:jm@example.de\r\nBDAY:1975-03-09\r\nEND:VCARD\r\n")
+                   "=\r\nund =FCber zwei Zeilen\r\nEMAIL;INTERNET:jm@example.de\r\nBDAY:1975-03-09\r\n"
+                   "END:VCARD\r\n")
             << QStringLiteral(
-                   "Jürgen Müller|Hauptstraße 5, Berlin, 10115|jm@example.de|09-03-1975|+49 30 1234||"
-                   "+49 171 5555|Erste Zeile\r\nzweite, sehr lang und über zwei Zeilen\nTEL (work,fax): "
-                   "+49 30 9999|")
+                   "Jürgen Müller|Hauptstraße 5, Berlin, 10115|jm@example.de|09-03-1975|+49 30 1234||+49 "
+                   "171 5555|Erste Zeile\r\nzweite, sehr lang und über zwei Zeilen\n"
+                   "TEL (work,fax): +49 30 9999|")
             << QStringLiteral("TEL (1)");
         QTest::newRow("3.0, folded, escaped commas, TYPE=HOME,VOICE, a second e-mail, ORG and PHOTO")
             << QByteArray(
-                   "BEGIN:VCARD\nVERSION:3.0\nPRODID:-//Example//Phone Export "
-                   "2.0//EN\nN:O'Neill;Siobh\xc3\xa1n;;Dr.;\n"
-                   "FN:Dr. Siobh\xc3\xa1n O'Neill\nORG:Acme\\, Ltd;Research\nTEL;TYPE=HOME,VOICE:+353 1 555 "
-                   "0100\n"
+                   "BEGIN:VCARD\nVERSION:3.0\nPRODID:-//Example//Phone Export 2.0//EN\n"
+                   "N:O'Neill;Siobh\xc3\xa1n;;Dr.;\nFN:Dr. Siobh\xc3\xa1n O'Neill\n"
+                   "ORG:Acme\\, Ltd;Research\nTEL;TYPE=HOME,VOICE:+353 1 555 0100\n"
                    "TEL;TYPE=work,voice:+353 1 555 0199\nEMAIL;TYPE=INTERNET,PREF:siobhan@example.ie\n"
-                   "EMAIL;TYPE=INTERNET:so@example.com\nADR;TYPE=WORK:;;12 Harbour Road\\, Unit "
-                   "4;Galway;;H91;Ireland\n"
+                   "EMAIL;TYPE=INTERNET:so@example.com\n"
+                   "ADR;TYPE=WORK:;;12 Harbour Road\\, Unit 4;Galway;;H91;Ireland\n"
                    "NOTE:Met in Cork\\, 2019. Calls before noon\\; never o\n n Sundays.\n"
                    "PHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRgABAQEASABIAAD/2wBDAP//////////////\n"
                    " ////////////////////////////8=\nCATEGORIES:FRIEND\nEND:VCARD\n")
             << QStringLiteral(
-                   "Dr. Siobhán O'Neill|12 Harbour Road, Unit 4, Galway, H91, Ireland|siobhan@example.ie||"
-                   "+353 1 555 0100|+353 1 555 0199||Met in Cork, 2019. Calls before noon; never on Sundays."
-                   "\nORG: Acme, Ltd;Research\nEMAIL (internet): so@example.com|FRIEND")
+                   "Dr. Siobhán O'Neill|12 Harbour Road, Unit 4, Galway, H91, "
+                   "Ireland|siobhan@example.ie||+353 1 555 0100|+353 1 555 0199||Met in Cork, 2019. Calls "
+                   "before noon; never on Sundays.\nORG: Acme, Ltd;Research\n"
+                   "EMAIL (internet): so@example.com|FRIEND")
             << QStringLiteral("PHOTO of \"Dr. Siobhán O'Neill\"");
         QTest::newRow("4.0, quoted TYPE list, tel: URI, a birthday without a year")
             << QByteArray(
                    "BEGIN:VCARD\r\nVERSION:4.0\r\nUID:urn:uuid:4fbe8971-0bc3-424c-9c26-36c3e1eff6b1\r\n"
-                   "FN:\xe6\x9d\x8e\xe5\xb0\x8f\xe9\xbe\x99\r\nTEL;VALUE=uri;TYPE=\"cell,voice\":tel:+852-"
-                   "5555-"
-                   "0101\r\n"
+                   "FN:\xe6\x9d\x8e\xe5\xb0\x8f\xe9\xbe\x99\r\n"
+                   "TEL;VALUE=uri;TYPE=\"cell,voice\":tel:+852-5555-0101\r\n"
                    "EMAIL;TYPE=work:lee@example.hk\r\nBDAY:--1127\r\nNOTE:Kung fu\\nand films\r\n"
                    "CATEGORIES:CLIENT,FRIEND\r\nEND:VCARD\r\n")
             << QStringLiteral(
                    "李小龙||lee@example.hk|--1127|||+852-5555-0101|Kung fu\nand films|CLIENT,FRIEND")
             << QStringLiteral("UID (1)");
         QTest::newRow(
-            "CSV from a spreadsheet: byte-order mark, LF, own column order, a column the book lacks, "
-            "a blank line")
+            "CSV from a spreadsheet: byte-order mark, LF, own column order, a column the book lacks, a "
+            "blank line")
             << QByteArray(
-                   "\xef\xbb\xbfname,email_id,remarks,Company\nann,ann@example.com,\"said \"\"hi\"\", "
-                   "then\nleft\",Acme\n\n")
+                   "\xef\xbb\xbfname,email_id,remarks,Company\nann,ann@example.com,\"said \"\"hi\"\", then\n"
+                   "left\",Acme\n\n")
             << QStringLiteral("ann||ann@example.com|||||said \"hi\", then\nleft\nCompany: Acme|")
             << QStringLiteral("Company (1)");
     }
