@@ -3,6 +3,7 @@
 
 #include <QComboBox>
 #include <QImage>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
@@ -32,18 +33,18 @@ private slots:
         row("entrance: Space on the first button ends the run", entrance, "type  ", ends);
         row("entrance: Return on the first button ends the run", entrance, "type {ENTER}", ends);
         row("entrance: Tab, then Space", entrance, "tab; type  ", splash);
-        row("splash: a letter ends the run", splash, "key x", ends);
-        row("splash: Escape ends the run", splash, "key \x1b", ends);
-        row("splash: Home types nothing", splash, "key ", splash);
-        row("splash: Delete types nothing", splash, "key \x7f", splash);
+        row("splash: a letter ends the run", splash, "key X x", ends);
+        row("splash: Escape ends the run", splash, "key Esc \x1b", ends);
+        row("splash: Home types nothing", splash, "key Home", splash);
+        row("splash: Delete types nothing", splash, "key Del \x7f", splash);
         row("splash: a click on the frame", splash, "click frame", menu);
         row("splash: a click on a label", splash, "click label", splash);
         row("splash: a press on the frame let go outside it", splash, "drag out", splash);
-        row("menu: Ctrl+A", menu, "key A", ScreenId::ADD_FORM);
-        row("menu: Ctrl+U", menu, "key U", ScreenId::UPDATE_FORM);
-        row("menu: Ctrl+S", menu, "key S", ScreenId::SEARCH_FORM);
-        row("menu: Ctrl+D", menu, "key D", ScreenId::DELETE_FORM);
-        row("menu: Ctrl+E ends the run", menu, "key E", ends);
+        row("menu: Ctrl+A", menu, "key Ctrl+A", ScreenId::ADD_FORM);
+        row("menu: Ctrl+U", menu, "key Ctrl+U", ScreenId::UPDATE_FORM);
+        row("menu: Ctrl+S", menu, "key Ctrl+S", ScreenId::SEARCH_FORM);
+        row("menu: Ctrl+D", menu, "key Ctrl+D", ScreenId::DELETE_FORM);
+        row("menu: Ctrl+E ends the run", menu, "key Ctrl+E", ends);
     }
 
     // Where each gesture of the operator leads. Once on a record screen, the menu's shortcuts do nothing
@@ -66,15 +67,10 @@ private slots:
             QTest::mousePress(frame, Qt::LeftButton, {}, QPoint(5, 5));
             QTest::mouseRelease(frame, Qt::LeftButton, {}, QPoint(-5, -5));
         } else if (gesture.startsWith("key ")) {
-            // A letter key on the menu comes with Ctrl; on the splash each key with the character it types.
-            const QString typed = gesture.mid(4);
-            const bool menu = from == ScreenId::MENU_FORM;
-            const Qt::Key key = menu || typed == "x" ? Qt::Key(QChar(typed[0]).toUpper().unicode())
-                                : typed.isEmpty()    ? Qt::Key_Home
-                                : typed == "\x1b"    ? Qt::Key_Escape
-                                                     : Qt::Key_Delete;
-            QTest::sendKeyEvent(QTest::Click, screen, key, menu ? QString() : typed,
-                                menu ? Qt::ControlModifier : Qt::NoModifier);
+            // "key KEY TEXT": the key as the keyboard sends it, with the character it types, if any.
+            const QKeyCombination key = QKeySequence(gesture.section(' ', 1, 1))[0];
+            QTest::sendKeyEvent(QTest::Click, screen, key.key(), gesture.section(' ', 2),
+                                key.keyboardModifiers());
         } else {
             QVERIFY(kit::play(screen, gesture));
         }

@@ -185,12 +185,8 @@ private slots:
         const QStringList decoys{"oneil", "abc",     "a-",   "a\\\\b", " ",      "x",
                                  "åsa",   "two gap", "lead", "trail",  "tab in", "AB"};
         kit::TempBook book;
-        QStringList rows;
         for (qsizetype i = 0; i < names.size(); ++i)
-            rows << QStringList{decoys[i], "decoy", "", "", "", "", "", "", ""}.join('|')
-                 << QStringList{names[i], "first", "", "", "", "", "", "", ""}.join('|')
-                 << QStringList{names[i], "second", "", "", "", "", "", "", ""}.join('|');
-        book.add(rows);
+            book.add({decoys[i] + "|decoy|||||||", names[i] + "|first|||||||", names[i] + "|second|||||||"});
         ClientStore store;
         store.open(book.dir(), RecordSource::wholeTable());
         for (const QString& name : names) {
