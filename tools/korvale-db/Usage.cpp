@@ -13,6 +13,7 @@ void printUsage(std::ostream& out) {
            "       korvale-db history [DIR] [NAME]\n"
            "       korvale-db restore [DIR] ID\n"
            "       korvale-db forget [DIR] NAME\n"
+           "       korvale-db sync [DIR] URL [--user NAME]\n"
            "       korvale-db --help\n"
            "\n"
            "DIR is the folder of the book, DIR/"
@@ -33,6 +34,10 @@ void printUsage(std::ostream& out) {
            "         word is the book's folder when it holds a book, and a NAME otherwise.\n"
            "restore  Put kept version ID back; the values it replaces are kept in turn.\n"
            "forget   Remove NAME's contacts and kept versions for good, leaving no trace in the file.\n"
+           "sync     Bring the book and a CardDAV address book into step, both ways. URL is the server\n"
+           "         or the address book. The password is $KORVALE_PASSWORD or asked for; it is never\n"
+           "         stored. A contact changed on both sides takes the server's version; the book's is\n"
+           "         kept in the history, and the report names it.\n"
            "--help   Show this text.\n";
 }
 

@@ -1,0 +1,142 @@
+#include "tools/korvale-db/SyncBook.h"
+
+#include <QCryptographicHash>
+
+#include <SQLiteCpp/Statement.h>
+
+#include "store/Statements.h"
+
+namespace korvale::tool {
+
+namespace {
+
+constexpr const char* kRowsWithIds =
+    "SELECT rowid, Name, address, email_id, dob, H_PHONE, W_PHONE, cell_no, remarks, CATEGORY "
+    "FROM CLIENT_RECORDS";
+constexpr const char* kDetachGone =
+    "UPDATE SYNC_CARDS SET row_id = NULL WHERE row_id IS NOT NULL AND row_id NOT IN "
+    "(SELECT rowid FROM CLIENT_RECORDS)";
+constexpr const char* kCards = "SELECT href, row_id, etag, digest, uid FROM SYNC_CARDS";
+constexpr const char* kKeepCard =
+    "INSERT OR REPLACE INTO SYNC_CARDS (href, row_id, etag, digest, uid) VALUES (?1, ?2, ?3, ?4, ?5)";
+constexpr const char* kDropCard = "DELETE FROM SYNC_CARDS WHERE href = ?1";
+constexpr const char* kLastVersion = "SELECT coalesce(max(version), 0) FROM CLIENT_RECORDS_HISTORY";
+constexpr const char* kServer = "SELECT url, collection, token FROM SYNC_SERVER WHERE id = 1";
+constexpr const char* kKeepServer =
+    "INSERT OR REPLACE INTO SYNC_SERVER (id, url, collection, token) VALUES (1, ?1, ?2, ?3)";
+constexpr int kRowidParam = static_cast<int>(kColumnCount) + 1;
+
+void bindRecord(SQLite::Statement& statement, const ClientRecord& record) {
+    for (std::size_t i = 0; i < kColumnCount; ++i) statement.bind(static_cast<int>(i) + 1, record.values[i]);
+}
+
+template <typename T>
+void bindOptional(SQLite::Statement& statement, int at, const std::optional<T>& value) {
+    if (value) {
+        statement.bind(at, *value);
+    } else {
+        statement.bind(at);
+    }
+}
+
+}  // namespace
+
+std::string digestOf(const ClientRecord& record) {
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    for (const std::string& value : record.values) {
+        // Each value after its length, so that no two rows give the same bytes.
+        hash.addData(QByteArray::number(static_cast<qulonglong>(value.size())) + ':');
+        hash.addData(QByteArrayView(value.data(), static_cast<qsizetype>(value.size())));
+    }
+    return hash.result().toHex().toStdString();
+}
+
+SyncBook::SyncBook(SQLite::Database& db) : db_(db) {}
+
+void SyncBook::load() {
+    db_.exec(kDetachGone);
+    rows_.clear();
+    cards_.clear();
+    SQLite::Statement rows(db_, kRowsWithIds);
+    while (rows.executeStep()) {
+        BookRow row;
+        for (std::size_t i = 0; i < kColumnCount; ++i)
+            row.record.values[i] = rows.getColumn(static_cast<int>(i) + 1).getString();
+        row.digest = digestOf(row.record);
+        rows_.emplace(rows.getColumn(0).getInt64(), std::move(row));
+    }
+    SQLite::Statement cards(db_, kCards);
+    while (cards.executeStep()) {
+        KnownCard card;
+        if (!cards.getColumn(1).isNull()) card.row = cards.getColumn(1).getInt64();
+        if (!cards.getColumn(2).isNull()) card.etag = cards.getColumn(2).getString();
+        card.digest = cards.getColumn(3).getString();
+        card.uid = cards.getColumn(4).getString();
+        cards_.emplace(cards.getColumn(0).getString(), std::move(card));
+    }
+}
+
+std::int64_t SyncBook::insertRow(const ClientRecord& record) {
+    SQLite::Statement insert(db_, sql::kInsert);
+    bindRecord(insert, record);
+    insert.exec();
+    const std::int64_t row = db_.getLastInsertRowid();
+    rows_[row] = {record, digestOf(record)};
+    return row;
+}
+
+void SyncBook::changeRow(std::int64_t row, const ClientRecord& record) {
+    SQLite::Statement change(db_, sql::kChange);
+    bindRecord(change, record);
+    change.bind(kRowidParam, row);
+    change.exec();
+    rows_[row] = {record, digestOf(record)};
+}
+
+void SyncBook::deleteRow(std::int64_t row) {
+    SQLite::Statement remove(db_, sql::kRemove);
+    remove.bind(kRowidParam, row);
+    remove.exec();
+    rows_.erase(row);
+}
+
+void SyncBook::keepCard(const std::string& href, const KnownCard& card) {
+    SQLite::Statement keep(db_, kKeepCard);
+    keep.bind(1, href);
+    bindOptional(keep, 2, card.row);
+    bindOptional(keep, 3, card.etag);
+    keep.bind(4, card.digest);
+    keep.bind(5, card.uid);
+    keep.exec();
+    cards_[href] = card;
+}
+
+void SyncBook::dropCard(const std::string& href) {
+    SQLite::Statement drop(db_, kDropCard);
+    drop.bind(1, href);
+    drop.exec();
+    cards_.erase(href);
+}
+
+std::int64_t SyncBook::lastVersion() {
+    SQLite::Statement last(db_, kLastVersion);
+    return last.executeStep() ? last.getColumn(0).getInt64() : 0;
+}
+
+std::optional<SyncBook::Server> SyncBook::server() {
+    SQLite::Statement query(db_, kServer);
+    if (!query.executeStep()) return std::nullopt;
+    Server found{query.getColumn(0).getString(), query.getColumn(1).getString(), std::nullopt};
+    if (!query.getColumn(2).isNull()) found.token = query.getColumn(2).getString();
+    return found;
+}
+
+void SyncBook::keepServer(const Server& server) {
+    SQLite::Statement keep(db_, kKeepServer);
+    keep.bind(1, server.url);
+    keep.bind(2, server.collection);
+    bindOptional(keep, 3, server.token);
+    keep.exec();
+}
+
+}  // namespace korvale::tool

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <unordered_map>
+
+#include <SQLiteCpp/Database.h>
+
+#include "store/ClientRecord.h"
+
+namespace korvale::tool {
+
+// What the book knows of one card on the server (a row of SYNC_CARDS).
+struct KnownCard {
+    std::optional<std::int64_t> row;
+    // Empty while a new card is on its way out and the server has not confirmed it.
+    std::optional<std::string> etag;
+    // The digest of the values the server's card holds, as far as the book knows.
+    std::string digest;
+    std::string uid;
+};
+
+struct BookRow {
+    ClientRecord record;
+    std::string digest;
+};
+
+// The digest of a row's nine values; a NULL counts as empty, as a card has no NULLs.
+std::string digestOf(const ClientRecord& record);
+
+// The contacts and the sync state of one book, read once and then changed row by row in the book and
+// in memory alike. Every change runs inside the caller's transaction, so that a row and the state that
+// names it commit together.
+class SyncBook {
+public:
+    explicit SyncBook(SQLite::Database& db);
+
+    // Reads every row and every card; a card whose row has gone is detached from its rowid first, so
+    // that a rowid handed out again never makes a new contact pass for the deleted one.
+    void load();
+
+    std::unordered_map<std::int64_t, BookRow>& rows() { return rows_; }
+    std::unordered_map<std::string, KnownCard>& cards() { return cards_; }
+
+    std::int64_t insertRow(const ClientRecord& record);
+    void changeRow(std::int64_t row, const ClientRecord& record);
+    void deleteRow(std::int64_t row);
+    void keepCard(const std::string& href, const KnownCard& card);
+    void dropCard(const std::string& href);
+    // The id of the history's newest version.
+    std::int64_t lastVersion();
+
+    struct Server {
+        std::string url;
+        std::string collection;
+        std::optional<std::string> token;
+    };
+    std::optional<Server> server();
+    void keepServer(const Server& server);
+
+private:
+    SQLite::Database& db_;
+    std::unordered_map<std::int64_t, BookRow> rows_;
+    std::unordered_map<std::string, KnownCard> cards_;
+};
+
+}  // namespace korvale::tool

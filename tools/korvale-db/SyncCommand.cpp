@@ -1,0 +1,383 @@
+#include "tools/korvale-db/SyncCommand.h"
+
+#include <QCoreApplication>
+#include <QUuid>
+
+#include <cstdlib>
+#include <iostream>
+#include <set>
+
+#include "store/BookHistory.h"
+#include "store/StoreError.h"
+#include "store/SyncState.h"
+#include "tools/korvale-db/ContactMapping.h"
+#include "tools/korvale-db/DavClient.h"
+#include "tools/korvale-db/DavXml.h"
+#include "tools/korvale-db/FormatError.h"
+#include "tools/korvale-db/Password.h"
+#include "tools/korvale-db/Progress.h"
+#include "tools/korvale-db/ServerDiscovery.h"
+#include "tools/korvale-db/SyncBook.h"
+#include "tools/korvale-db/SyncReport.h"
+#include "tools/korvale-db/ToolBook.h"
+#include "tools/korvale-db/VCardReader.h"
+
+namespace korvale::tool {
+
+namespace {
+
+// Cards fetched per addressbook-multiget, and applied per transaction.
+constexpr qsizetype kBatch = 2500;
+
+struct Listed {
+    std::string etag;
+};
+
+// The server's cards: all of them (`full`), or those changed and removed since the book's token.
+struct Listing {
+    std::unordered_map<std::string, Listed> present;
+    std::set<std::string> removed;
+    bool full = false;
+    std::optional<std::string> token;
+};
+
+std::string text(const QString& s) {
+    return s.toStdString();
+}
+
+[[noreturn]] void fail(const QByteArray& verb, const QUrl& url, const DavReply& reply) {
+    throw StoreError("Cannot sync: " + text(failureText(verb, url, reply)));
+}
+
+class Sync {
+public:
+    Sync(SyncBook& book, BookConnection& connection, DavClient& dav, QUrl collection)
+        : book_(book), connection_(connection), dav_(dav), collection_(std::move(collection)) {}
+
+    SyncReport run(std::optional<std::string>& token);
+
+private:
+    Listing list(const std::optional<std::string>& token);
+    Listing listByEtags();
+    void fetch(const QStringList& hrefs, Progress& progress);
+    void apply(const std::string& href, const std::string& etag, const QByteArray& body);
+    void removedOnServer(const Listing& listing);
+    void push();
+    void putCard(const std::string& href, KnownCard card, std::int64_t row, bool isNew);
+    std::string key(const QString& href) const;
+    QUrl urlOf(const std::string& href) const {
+        return collection_.resolved(QUrl(QString::fromStdString(href)));
+    }
+
+    SyncBook& book_;
+    BookConnection& connection_;
+    DavClient& dav_;
+    QUrl collection_;
+    SyncReport report_;
+    DateMemo dates_;
+};
+
+// Hrefs are kept as the server writes them: paths, whatever host a server adds in front.
+std::string Sync::key(const QString& href) const {
+    const QUrl url(href);
+    return text(url.isRelative() ? href : url.path(QUrl::FullyEncoded));
+}
+
+Listing Sync::list(const std::optional<std::string>& token) {
+    const QString since = QString::fromStdString(token.value_or(std::string()));
+    const DavReply reply = dav_.send("REPORT", collection_, syncCollectionReport(since), {{"Depth", "1"}});
+    // A token the server no longer knows is refused; listing everything again starts afresh.
+    if ((reply.status == 403 || reply.status == 409) && !since.isEmpty()) return list(std::nullopt);
+    Multistatus found;
+    if (reply.status != 207 || !readMultistatus(reply.body, found)) {
+        if (reply.status == 0 || reply.status == 401) fail("REPORT", collection_, reply);
+        return listByEtags();
+    }
+    Listing listing;
+    listing.full = since.isEmpty();
+    if (!found.syncToken.isEmpty()) listing.token = text(found.syncToken);
+    for (const DavResource& resource : found.resources) {
+        if (resource.status == 404) {
+            listing.removed.insert(key(resource.href));
+        } else if (!resource.href.endsWith(QLatin1Char('/'))) {
+            listing.present[key(resource.href)] = {text(resource.etag)};
+        }
+    }
+    return listing;
+}
+
+// A server without sync-collection: every card's tag, compared with the book's.
+Listing Sync::listByEtags() {
+    const DavReply reply = dav_.send("PROPFIND", collection_, etagPropfind(), {{"Depth", "1"}});
+    Multistatus found;
+    if (reply.status != 207 || !readMultistatus(reply.body, found)) fail("PROPFIND", collection_, reply);
+    Listing listing;
+    listing.full = true;
+    for (const DavResource& resource : found.resources) {
+        if (!resource.href.endsWith(QLatin1Char('/')))
+            listing.present[key(resource.href)] = {text(resource.etag)};
+    }
+    return listing;
+}
+
+SyncReport Sync::run(std::optional<std::string>& token) {
+    Listing listing = list(token);
+    if (listing.full) {
+        // Whatever the book knows from the server and the full list lacks is gone from it; cards still on
+        // their way out were never there.
+        for (const auto& [href, card] : book_.cards()) {
+            if (card.etag && !listing.present.contains(href)) listing.removed.insert(href);
+        }
+    }
+    QStringList wanted;
+    for (const auto& [href, listed] : listing.present) {
+        const auto known = book_.cards().find(href);
+        if (known == book_.cards().end() || known->second.etag != listed.etag) {
+            wanted << QString::fromStdString(href);
+        }
+    }
+    {
+        Progress progress("Syncing", static_cast<std::uint64_t>(wanted.size()));
+        for (qsizetype at = 0; at < wanted.size(); at += kBatch) fetch(wanted.mid(at, kBatch), progress);
+    }
+    removedOnServer(listing);
+    push();
+    // Only now is everything the token covers in the book.
+    token = listing.token;
+    report_.requests = dav_.requests();
+    return report_;
+}
+
+void Sync::fetch(const QStringList& hrefs, Progress& progress) {
+    const DavReply reply = dav_.send("REPORT", collection_, multigetReport(hrefs), {{"Depth", "1"}});
+    Multistatus found;
+    if (reply.status != 207 || !readMultistatus(reply.body, found)) fail("REPORT", collection_, reply);
+    SQLite::Transaction transaction = beginWriting(connection_, "Cannot sync");
+    std::uint64_t done = 0;
+    for (const DavResource& resource : found.resources) {
+        // A card deleted between the list and the fetch comes in with the next sync's list.
+        if (resource.status != 200 || resource.addressData.isEmpty()) continue;
+        apply(key(resource.href), text(resource.etag), resource.addressData);
+        progress.show(++done);
+    }
+    transaction.commit();
+}
+
+void Sync::apply(const std::string& href, const std::string& etag, const QByteArray& body) {
+    VCardReader reader(std::string_view(body.constData(), static_cast<std::size_t>(body.size())));
+    VCard vcard;
+    try {
+        if (!reader.next(vcard)) return;
+    } catch (const FormatError& e) {
+        std::cerr << "korvale-db: the card " << href << " cannot be read and was left out: " << e.what()
+                  << '\n';
+        return;
+    }
+    const Contact contact = contactFromCard(vcard);
+    const std::string server = digestOf(contact.record);
+    KnownCard card{std::nullopt, etag, server, {}};
+    for (const VCardProperty& property : vcard.properties) {
+        if (property.name == "UID") card.uid = unescape(property.value);
+    }
+    const auto known = book_.cards().find(href);
+    if (known == book_.cards().end()) {
+        card.row = book_.insertRow(contact.record);
+        book_.keepCard(href, card);
+        ++report_.newIn;
+        return;
+    }
+    const KnownCard before = known->second;
+    if (card.uid.empty()) card.uid = before.uid;
+    const auto row = before.row ? book_.rows().find(*before.row) : book_.rows().end();
+    if (row == book_.rows().end()) {
+        if (server == before.digest) {
+            // Deleted in the book, unchanged on the server: the delete goes out below.
+            card.digest = before.digest;
+        } else {
+            // Changed on the server after it was deleted in the book: nothing is lost, it comes back.
+            card.row = book_.insertRow(contact.record);
+            ++report_.changedIn;
+        }
+        book_.keepCard(href, card);
+        return;
+    }
+    card.row = row->first;
+    const std::string local = row->second.digest;
+    if (server == local) {
+        // Both sides hold the same: the book's own write coming back, or the same change made twice.
+    } else if (server == before.digest) {
+        // Only the tag moved; the book's change goes out below.
+        card.digest = before.digest;
+    } else if (local == before.digest) {
+        book_.changeRow(row->first, contact.record);
+        ++report_.changedIn;
+    } else {
+        // Changed on both sides: the server's version goes into the row and the history's trigger keeps
+        // the book's.
+        const std::string name = row->second.record[Column::Name];
+        book_.changeRow(row->first, contact.record);
+        report_.conflicts.push_back({name, book_.lastVersion()});
+    }
+    book_.keepCard(href, card);
+}
+
+void Sync::removedOnServer(const Listing& listing) {
+    if (listing.removed.empty()) return;
+    SQLite::Transaction transaction = beginWriting(connection_, "Cannot sync");
+    for (const std::string& href : listing.removed) {
+        const auto known = book_.cards().find(href);
+        if (known == book_.cards().end()) continue;
+        KnownCard card = known->second;
+        const auto row = card.row ? book_.rows().find(*card.row) : book_.rows().end();
+        if (row == book_.rows().end()) {
+            book_.dropCard(href);
+        } else if (row->second.digest == card.digest) {
+            book_.deleteRow(row->first);
+            book_.dropCard(href);
+            ++report_.deletedInBook;
+        } else {
+            // Changed in the book since: kept, and put back under the same name as a new card.
+            report_.sentBack.push_back(row->second.record[Column::Name]);
+            card.etag.reset();
+            book_.keepCard(href, card);
+        }
+    }
+    transaction.commit();
+}
+
+void Sync::push() {
+    std::set<std::int64_t> synced;
+    std::vector<std::pair<std::string, KnownCard>> cards(book_.cards().begin(), book_.cards().end());
+    for (const auto& [href, card] : cards) {
+        const auto row = card.row ? book_.rows().find(*card.row) : book_.rows().end();
+        if (row == book_.rows().end()) {
+            if (!card.etag) {
+                SQLite::Transaction transaction = beginWriting(connection_, "Cannot sync");
+                book_.dropCard(href);
+                transaction.commit();
+                continue;
+            }
+            const QUrl url = urlOf(href);
+            const DavReply reply =
+                dav_.send("DELETE", url, {}, {{"If-Match", QByteArray::fromStdString(*card.etag)}});
+            if (reply.status == 412) {
+                report_.deferred.push_back(href);
+                continue;
+            }
+            if (reply.status != 404 && (reply.status < 200 || reply.status >= 300))
+                fail("DELETE", url, reply);
+            SQLite::Transaction transaction = beginWriting(connection_, "Cannot sync");
+            book_.dropCard(href);
+            transaction.commit();
+            ++report_.deletedOnServer;
+            continue;
+        }
+        synced.insert(row->first);
+        if (!card.etag) {
+            putCard(href, card, row->first, true);
+        } else if (row->second.digest != card.digest) {
+            putCard(href, card, row->first, false);
+        }
+    }
+    std::vector<std::int64_t> fresh;
+    for (const auto& [row, values] : book_.rows()) {
+        if (!synced.contains(row)) fresh.push_back(row);
+    }
+    for (const std::int64_t row : fresh) {
+        // The card's name is in the book before the card goes out, so that a sync cut off after the PUT
+        // finds it on the server by that name rather than sending it twice.
+        const QString uid = QUuid::createUuid().toString(QUuid::WithoutBraces);
+        const std::string href = text(collection_.path(QUrl::FullyEncoded) + uid + QStringLiteral(".vcf"));
+        const KnownCard card{row, std::nullopt, book_.rows()[row].digest, text(uid)};
+        SQLite::Transaction transaction = beginWriting(connection_, "Cannot sync");
+        book_.keepCard(href, card);
+        transaction.commit();
+        putCard(href, card, row, true);
+    }
+}
+
+void Sync::putCard(const std::string& href, KnownCard card, std::int64_t row, bool isNew) {
+    const BookRow& values = book_.rows()[row];
+    RowTexts texts;
+    for (std::size_t i = 0; i < kColumnCount; ++i) texts[i] = values.record.values[i];
+    std::string body;
+    VCardWriter writer(body, VCardVersion::V3);
+    writeCard(writer, texts, dates_);
+    // The UID goes right after BEGIN and VERSION; servers match cards by it.
+    const std::size_t afterVersion = body.find("\r\n", body.find("VERSION:")) + 2;
+    body.insert(afterVersion, "UID:" + card.uid + "\r\n");
+
+    const QUrl url = urlOf(href);
+    const DavReply reply = dav_.send(
+        "PUT", url, QByteArray::fromStdString(body),
+        {isNew ? std::pair<QByteArray, QByteArray>{"If-None-Match", "*"}
+               : std::pair<QByteArray, QByteArray>{"If-Match", QByteArray::fromStdString(*card.etag)}});
+    if (reply.status == 412) {
+        // Already there (a cut-off sync's card) or changed there meanwhile: the next list shows which.
+        report_.deferred.push_back(values.record[Column::Name]);
+        return;
+    }
+    if (reply.status < 200 || reply.status >= 300) fail("PUT", url, reply);
+    // A server that gives no tag leaves an empty one, which the next list tells apart from its own.
+    card.etag = text(reply.etag);
+    card.digest = values.digest;
+    SQLite::Transaction transaction = beginWriting(connection_, "Cannot sync");
+    book_.keepCard(href, card);
+    transaction.commit();
+    ++(isNew ? report_.newOut : report_.changedOut);
+}
+
+}  // namespace
+
+int syncBook(const CommandLine& line) {
+    int argc = 1;
+    char name[] = "korvale-db";
+    char* argv[] = {name, nullptr};
+    const QCoreApplication application(argc, argv);
+
+    const QUrl given =
+        QUrl(QString::fromStdString(line.operands.front()), QUrl::StrictMode).adjusted(QUrl::RemoveUserInfo);
+    if (!given.isValid() ||
+        (given.scheme() != QLatin1String("https") && given.scheme() != QLatin1String("http"))) {
+        throw UsageError("sync takes the http or https URL of a server or an address book");
+    }
+    const auto connection = openBook(line.book.dir);
+    requireHistory(*connection);
+    SyncBook book(connection->db());
+    {
+        SQLite::Transaction transaction = beginWriting(*connection, "Cannot sync");
+        if (!hasSyncState(connection->db())) addSyncState(connection->db());
+        book.load();
+        transaction.commit();
+    }
+    const QString user = QString::fromStdString(line.user.value_or(std::string()));
+    DavClient dav(user, user.isEmpty() ? QString() : serverPassword(user));
+
+    std::optional<SyncBook::Server> server = book.server();
+    const std::string url = text(given.toString(QUrl::FullyEncoded));
+    if (server && server->url != url) {
+        throw StoreError("The book " + connection->path().string() + " is kept in step with " + server->url +
+                         ", not " + url);
+    }
+    if (!server) {
+        server = SyncBook::Server{url, text(findAddressBook(dav, given).toString(QUrl::FullyEncoded)),
+                                  std::nullopt};
+        SQLite::Transaction transaction = beginWriting(*connection, "Cannot sync");
+        book.keepServer(*server);
+        transaction.commit();
+    }
+
+    Sync sync(book, *connection, dav, QUrl(QString::fromStdString(server->collection)));
+    std::optional<std::string> token = server->token;
+    const SyncReport report = sync.run(token);
+    if (token != server->token) {
+        server->token = token;
+        SQLite::Transaction transaction = beginWriting(*connection, "Cannot sync");
+        book.keepServer(*server);
+        transaction.commit();
+    }
+    report.print(std::cout, line.book.dir.string());
+    return EXIT_SUCCESS;
+}
+
+}  // namespace korvale::tool
