@@ -130,11 +130,11 @@ QByteArray etagPropfind() {
     return request(kDav, "propfind", [](QXmlStreamWriter& xml) { writeProps(xml, false); });
 }
 
-QByteArray syncCollectionReport(const QString& token) {
+QByteArray syncCollectionReport(const QString& token, bool withData) {
     return request(kDav, "sync-collection", [&](QXmlStreamWriter& xml) {
         xml.writeTextElement(kDav, QStringLiteral("sync-token"), token);
         xml.writeTextElement(kDav, QStringLiteral("sync-level"), QStringLiteral("1"));
-        writeProps(xml, false);
+        writeProps(xml, withData);
     });
 }
 

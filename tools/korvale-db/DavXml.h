@@ -27,8 +27,8 @@ struct Multistatus {
 // The bodies of the requests a sync sends.
 QByteArray discoveryPropfind();
 QByteArray etagPropfind();
-// An empty token asks for every card.
-QByteArray syncCollectionReport(const QString& token);
+// An empty token asks for every card; `withData` asks for the cards themselves, not only their tags.
+QByteArray syncCollectionReport(const QString& token, bool withData);
 QByteArray multigetReport(const QStringList& hrefs);
 
 // Reads a 207 body. Returns false for text that is no multistatus.

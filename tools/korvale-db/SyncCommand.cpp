@@ -27,10 +27,12 @@ namespace korvale::tool {
 namespace {
 
 // Cards fetched per addressbook-multiget, and applied per transaction.
-constexpr qsizetype kBatch = 2500;
+constexpr std::size_t kBatch = 2500;
 
 struct Listed {
     std::string etag;
+    // The card itself, when the list brought it.
+    QByteArray body;
 };
 
 // The server's cards: all of them (`full`), or those changed and removed since the book's token.
@@ -75,6 +77,7 @@ private:
     QUrl collection_;
     SyncReport report_;
     DateMemo dates_;
+    std::uint64_t applied_ = 0;
 };
 
 // Hrefs are kept as the server writes them: paths, whatever host a server adds in front.
@@ -85,7 +88,10 @@ std::string Sync::key(const QString& href) const {
 
 Listing Sync::list(const std::optional<std::string>& token) {
     const QString since = QString::fromStdString(token.value_or(std::string()));
-    const DavReply reply = dav_.send("REPORT", collection_, syncCollectionReport(since), {{"Depth", "1"}});
+    // A first list brings the cards with it: they are all wanted, and one request for them costs the
+    // server about what a list of tags alone costs.
+    const DavReply reply =
+        dav_.send("REPORT", collection_, syncCollectionReport(since, since.isEmpty()), {{"Depth", "1"}});
     // A token the server no longer knows is refused; listing everything again starts afresh.
     if ((reply.status == 403 || reply.status == 409) && !since.isEmpty()) return list(std::nullopt);
     Multistatus found;
@@ -100,7 +106,7 @@ Listing Sync::list(const std::optional<std::string>& token) {
         if (resource.status == 404) {
             listing.removed.insert(key(resource.href));
         } else if (!resource.href.endsWith(QLatin1Char('/'))) {
-            listing.present[key(resource.href)] = {text(resource.etag)};
+            listing.present[key(resource.href)] = {text(resource.etag), resource.addressData};
         }
     }
     return listing;
@@ -115,7 +121,7 @@ Listing Sync::listByEtags() {
     listing.full = true;
     for (const DavResource& resource : found.resources) {
         if (!resource.href.endsWith(QLatin1Char('/')))
-            listing.present[key(resource.href)] = {text(resource.etag)};
+            listing.present[key(resource.href)] = {text(resource.etag), {}};
     }
     return listing;
 }
@@ -130,15 +136,28 @@ SyncReport Sync::run(std::optional<std::string>& token) {
         }
     }
     QStringList wanted;
+    std::vector<std::pair<std::string, const Listed*>> brought;
     for (const auto& [href, listed] : listing.present) {
         const auto known = book_.cards().find(href);
-        if (known == book_.cards().end() || known->second.etag != listed.etag) {
+        if (known != book_.cards().end() && known->second.etag == listed.etag) continue;
+        if (listed.body.isEmpty()) {
             wanted << QString::fromStdString(href);
+        } else {
+            brought.emplace_back(href, &listed);
         }
     }
     {
-        Progress progress("Syncing", static_cast<std::uint64_t>(wanted.size()));
-        for (qsizetype at = 0; at < wanted.size(); at += kBatch) fetch(wanted.mid(at, kBatch), progress);
+        Progress progress("Syncing", static_cast<std::uint64_t>(wanted.size() + std::ssize(brought)));
+        for (std::size_t at = 0; at < brought.size(); at += kBatch) {
+            SQLite::Transaction transaction = beginWriting(connection_, "Cannot sync");
+            for (std::size_t i = at; i < brought.size() && i < at + kBatch; ++i) {
+                apply(brought[i].first, brought[i].second->etag, brought[i].second->body);
+                progress.show(++applied_);
+            }
+            transaction.commit();
+        }
+        const auto batch = static_cast<qsizetype>(kBatch);
+        for (qsizetype at = 0; at < wanted.size(); at += batch) fetch(wanted.mid(at, batch), progress);
     }
     removedOnServer(listing);
     push();
@@ -153,12 +172,11 @@ void Sync::fetch(const QStringList& hrefs, Progress& progress) {
     Multistatus found;
     if (reply.status != 207 || !readMultistatus(reply.body, found)) fail("REPORT", collection_, reply);
     SQLite::Transaction transaction = beginWriting(connection_, "Cannot sync");
-    std::uint64_t done = 0;
     for (const DavResource& resource : found.resources) {
         // A card deleted between the list and the fetch comes in with the next sync's list.
         if (resource.status != 200 || resource.addressData.isEmpty()) continue;
         apply(key(resource.href), text(resource.etag), resource.addressData);
-        progress.show(++done);
+        progress.show(++applied_);
     }
     transaction.commit();
 }
