@@ -2,7 +2,10 @@
 
 #include <QCryptographicHash>
 
+#include <charconv>
+
 #include <SQLiteCpp/Statement.h>
+#include <sqlite3.h>
 
 #include "store/Statements.h"
 
@@ -10,12 +13,24 @@ namespace korvale::tool {
 
 namespace {
 
+constexpr const char* kRow =
+    "SELECT Name, address, email_id, dob, H_PHONE, W_PHONE, cell_no, remarks, CATEGORY FROM CLIENT_RECORDS "
+    "WHERE rowid = ?1";
 constexpr const char* kRowsWithIds =
     "SELECT rowid, Name, address, email_id, dob, H_PHONE, W_PHONE, cell_no, remarks, CATEGORY "
     "FROM CLIENT_RECORDS";
 constexpr const char* kDetachGone =
     "UPDATE SYNC_CARDS SET row_id = NULL WHERE row_id IS NOT NULL AND row_id NOT IN "
     "(SELECT rowid FROM CLIENT_RECORDS)";
+// korvale_digest(nine values) is digestOf, made known to SQLite by the SyncBook.
+constexpr const char* kLocalWork =
+    "SELECT EXISTS (SELECT 1 FROM CLIENT_RECORDS AS r LEFT JOIN SYNC_CARDS AS c ON c.row_id = r.rowid "
+    "WHERE c.href IS NULL OR c.etag IS NULL OR c.digest IS NOT korvale_digest(r.Name, r.address, r.email_id, "
+    "r.dob, r.H_PHONE, r.W_PHONE, r.cell_no, r.remarks, r.CATEGORY)) OR EXISTS (SELECT 1 FROM SYNC_CARDS AS "
+    "c "
+    "WHERE c.row_id IS NULL OR c.etag IS NULL OR NOT EXISTS (SELECT 1 FROM CLIENT_RECORDS WHERE rowid = "
+    "c.row_id))";
+constexpr const char* kMapBook = "PRAGMA mmap_size = 1073741824";
 constexpr const char* kCards = "SELECT href, row_id, etag, digest, uid FROM SYNC_CARDS";
 constexpr const char* kKeepCard =
     "INSERT OR REPLACE INTO SYNC_CARDS (href, row_id, etag, digest, uid) VALUES (?1, ?2, ?3, ?4, ?5)";
@@ -41,29 +56,72 @@ void bindOptional(SQLite::Statement& statement, int at, const std::optional<T>& 
 
 }  // namespace
 
-std::string digestOf(const ClientRecord& record) {
+std::string digestOf(const std::array<std::string_view, kColumnCount>& values) {
     QCryptographicHash hash(QCryptographicHash::Sha1);
-    for (const std::string& value : record.values) {
+    for (const std::string_view value : values) {
         // Each value after its length, so that no two rows give the same bytes.
-        hash.addData(QByteArray::number(static_cast<qulonglong>(value.size())) + ':');
+        char length[24];
+        const auto end = std::to_chars(length, length + sizeof length - 1, value.size()).ptr;
+        *end = ':';
+        hash.addData(QByteArrayView(length, end + 1 - length));
         hash.addData(QByteArrayView(value.data(), static_cast<qsizetype>(value.size())));
     }
-    return hash.result().toHex().toStdString();
+    constexpr char kHex[] = "0123456789abcdef";
+    std::string digest;
+    for (const char byte : hash.resultView()) {
+        digest += kHex[(static_cast<unsigned char>(byte) >> 4) & 0xF];
+        digest += kHex[static_cast<unsigned char>(byte) & 0xF];
+    }
+    return digest;
 }
 
-SyncBook::SyncBook(SQLite::Database& db) : db_(db) {}
+std::string digestOf(const ClientRecord& record) {
+    std::array<std::string_view, kColumnCount> values;
+    for (std::size_t i = 0; i < kColumnCount; ++i) values[i] = record.values[i];
+    return digestOf(values);
+}
+
+namespace {
+
+void sqlDigest(sqlite3_context* context, int count, sqlite3_value** arguments) {
+    std::array<std::string_view, kColumnCount> values;
+    for (int i = 0; i < count && i < static_cast<int>(kColumnCount); ++i) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(arguments[i]));
+        values[static_cast<std::size_t>(i)] =
+            std::string_view(text ? text : "", static_cast<std::size_t>(sqlite3_value_bytes(arguments[i])));
+    }
+    const std::string digest = digestOf(values);
+    sqlite3_result_text(context, digest.data(), static_cast<int>(digest.size()), SQLITE_TRANSIENT);
+}
+
+}  // namespace
+
+SyncBook::SyncBook(SQLite::Database& db) : db_(db) {
+    // The check for local work reads the whole book; mapped, its pages are neither copied nor cached.
+    db_.exec(kMapBook);
+    db_.createFunction("korvale_digest", static_cast<int>(kColumnCount), true, nullptr, sqlDigest);
+}
+
+void SyncBook::detachGone() {
+    db_.exec(kDetachGone);
+}
+
+bool SyncBook::hasLocalWork() {
+    SQLite::Statement work(db_, kLocalWork);
+    return work.executeStep() && work.getColumn(0).getInt() != 0;
+}
 
 void SyncBook::load() {
-    db_.exec(kDetachGone);
     rows_.clear();
     cards_.clear();
     SQLite::Statement rows(db_, kRowsWithIds);
+    std::array<std::string_view, kColumnCount> values;
     while (rows.executeStep()) {
-        BookRow row;
-        for (std::size_t i = 0; i < kColumnCount; ++i)
-            row.record.values[i] = rows.getColumn(static_cast<int>(i) + 1).getString();
-        row.digest = digestOf(row.record);
-        rows_.emplace(rows.getColumn(0).getInt64(), std::move(row));
+        for (std::size_t i = 0; i < kColumnCount; ++i) {
+            const SQLite::Column value = rows.getColumn(static_cast<int>(i) + 1);
+            values[i] = std::string_view(value.getText(""), static_cast<std::size_t>(value.getBytes()));
+        }
+        rows_.emplace(rows.getColumn(0).getInt64(), digestOf(values));
     }
     SQLite::Statement cards(db_, kCards);
     while (cards.executeStep()) {
@@ -81,7 +139,7 @@ std::int64_t SyncBook::insertRow(const ClientRecord& record) {
     bindRecord(insert, record);
     insert.exec();
     const std::int64_t row = db_.getLastInsertRowid();
-    rows_[row] = {record, digestOf(record)};
+    rows_[row] = digestOf(record);
     return row;
 }
 
@@ -90,7 +148,18 @@ void SyncBook::changeRow(std::int64_t row, const ClientRecord& record) {
     bindRecord(change, record);
     change.bind(kRowidParam, row);
     change.exec();
-    rows_[row] = {record, digestOf(record)};
+    rows_[row] = digestOf(record);
+}
+
+ClientRecord SyncBook::record(std::int64_t row) {
+    SQLite::Statement query(db_, kRow);
+    query.bind(1, row);
+    ClientRecord found;
+    if (query.executeStep()) {
+        for (std::size_t i = 0; i < kColumnCount; ++i)
+            found.values[i] = query.getColumn(static_cast<int>(i)).getString();
+    }
+    return found;
 }
 
 void SyncBook::deleteRow(std::int64_t row) {

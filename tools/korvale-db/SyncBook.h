@@ -1,8 +1,10 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include <SQLiteCpp/Database.h>
@@ -21,12 +23,8 @@ struct KnownCard {
     std::string uid;
 };
 
-struct BookRow {
-    ClientRecord record;
-    std::string digest;
-};
-
 // The digest of a row's nine values; a NULL counts as empty, as a card has no NULLs.
+std::string digestOf(const std::array<std::string_view, kColumnCount>& values);
 std::string digestOf(const ClientRecord& record);
 
 // The contacts and the sync state of one book, read once and then changed row by row in the book and
@@ -36,11 +34,18 @@ class SyncBook {
 public:
     explicit SyncBook(SQLite::Database& db);
 
-    // Reads every row and every card; a card whose row has gone is detached from its rowid first, so
-    // that a rowid handed out again never makes a new contact pass for the deleted one.
+    // Detaches every card whose row has gone from its rowid, so that a rowid handed out again never
+    // makes a new contact pass for the deleted one. Before load, in a transaction of its own.
+    void detachGone();
+    // Whether a row was added, changed or deleted since it was last synced, or a card still waits to go
+    // out: one pass of SQLite over the book, without reading it into memory.
+    bool hasLocalWork();
+    // Reads every row's digest and every card.
     void load();
 
-    std::unordered_map<std::int64_t, BookRow>& rows() { return rows_; }
+    // Each row's digest, by rowid.
+    std::unordered_map<std::int64_t, std::string>& rows() { return rows_; }
+    ClientRecord record(std::int64_t row);
     std::unordered_map<std::string, KnownCard>& cards() { return cards_; }
 
     std::int64_t insertRow(const ClientRecord& record);
@@ -61,7 +66,7 @@ public:
 
 private:
     SQLite::Database& db_;
-    std::unordered_map<std::int64_t, BookRow> rows_;
+    std::unordered_map<std::int64_t, std::string> rows_;
     std::unordered_map<std::string, KnownCard> cards_;
 };
 

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <set>
+#include <unordered_set>
 
 #include "store/BookHistory.h"
 #include "store/StoreError.h"
@@ -128,6 +129,17 @@ Listing Sync::listByEtags() {
 
 SyncReport Sync::run(std::optional<std::string>& token) {
     Listing listing = list(token);
+    report_.requests = dav_.requests();
+    if (!listing.full && listing.present.empty() && listing.removed.empty() && !book_.hasLocalWork()) {
+        token = listing.token;
+        return report_;
+    }
+    {
+        SQLite::Transaction transaction = beginWriting(connection_, "Cannot sync");
+        book_.detachGone();
+        transaction.commit();
+    }
+    book_.load();
     if (listing.full) {
         // Whatever the book knows from the server and the full list lacks is gone from it; cards still on
         // their way out were never there.
@@ -220,7 +232,7 @@ void Sync::apply(const std::string& href, const std::string& etag, const QByteAr
         return;
     }
     card.row = row->first;
-    const std::string local = row->second.digest;
+    const std::string local = row->second;
     if (server == local) {
         // Both sides hold the same: the book's own write coming back, or the same change made twice.
     } else if (server == before.digest) {
@@ -232,7 +244,7 @@ void Sync::apply(const std::string& href, const std::string& etag, const QByteAr
     } else {
         // Changed on both sides: the server's version goes into the row and the history's trigger keeps
         // the book's.
-        const std::string name = row->second.record[Column::Name];
+        const std::string name = book_.record(row->first)[Column::Name];
         book_.changeRow(row->first, contact.record);
         report_.conflicts.push_back({name, book_.lastVersion()});
     }
@@ -249,13 +261,13 @@ void Sync::removedOnServer(const Listing& listing) {
         const auto row = card.row ? book_.rows().find(*card.row) : book_.rows().end();
         if (row == book_.rows().end()) {
             book_.dropCard(href);
-        } else if (row->second.digest == card.digest) {
+        } else if (row->second == card.digest) {
             book_.deleteRow(row->first);
             book_.dropCard(href);
             ++report_.deletedInBook;
         } else {
             // Changed in the book since: kept, and put back under the same name as a new card.
-            report_.sentBack.push_back(row->second.record[Column::Name]);
+            report_.sentBack.push_back(book_.record(row->first)[Column::Name]);
             card.etag.reset();
             book_.keepCard(href, card);
         }
@@ -264,17 +276,22 @@ void Sync::removedOnServer(const Listing& listing) {
 }
 
 void Sync::push() {
-    std::set<std::int64_t> synced;
-    std::vector<std::pair<std::string, KnownCard>> cards(book_.cards().begin(), book_.cards().end());
-    for (const auto& [href, card] : cards) {
+    // What is to go out is picked first, as sending changes the cards being walked.
+    std::unordered_set<std::int64_t> synced(book_.cards().size());
+    std::vector<std::string> work;
+    for (const auto& [href, card] : book_.cards()) {
         const auto row = card.row ? book_.rows().find(*card.row) : book_.rows().end();
-        if (row == book_.rows().end()) {
-            if (!card.etag) {
-                SQLite::Transaction transaction = beginWriting(connection_, "Cannot sync");
-                book_.dropCard(href);
-                transaction.commit();
-                continue;
-            }
+        if (row != book_.rows().end()) synced.insert(row->first);
+        if (row == book_.rows().end() || !card.etag || row->second != card.digest) work.push_back(href);
+    }
+    for (const std::string& href : work) {
+        const KnownCard card = book_.cards()[href];
+        const auto row = card.row ? book_.rows().find(*card.row) : book_.rows().end();
+        if (row != book_.rows().end()) {
+            putCard(href, card, row->first, !card.etag);
+            continue;
+        }
+        if (card.etag) {
             const QUrl url = urlOf(href);
             const DavReply reply =
                 dav_.send("DELETE", url, {}, {{"If-Match", QByteArray::fromStdString(*card.etag)}});
@@ -284,21 +301,14 @@ void Sync::push() {
             }
             if (reply.status != 404 && (reply.status < 200 || reply.status >= 300))
                 fail("DELETE", url, reply);
-            SQLite::Transaction transaction = beginWriting(connection_, "Cannot sync");
-            book_.dropCard(href);
-            transaction.commit();
             ++report_.deletedOnServer;
-            continue;
         }
-        synced.insert(row->first);
-        if (!card.etag) {
-            putCard(href, card, row->first, true);
-        } else if (row->second.digest != card.digest) {
-            putCard(href, card, row->first, false);
-        }
+        SQLite::Transaction transaction = beginWriting(connection_, "Cannot sync");
+        book_.dropCard(href);
+        transaction.commit();
     }
     std::vector<std::int64_t> fresh;
-    for (const auto& [row, values] : book_.rows()) {
+    for (const auto& [row, digest] : book_.rows()) {
         if (!synced.contains(row)) fresh.push_back(row);
     }
     for (const std::int64_t row : fresh) {
@@ -306,7 +316,7 @@ void Sync::push() {
         // finds it on the server by that name rather than sending it twice.
         const QString uid = QUuid::createUuid().toString(QUuid::WithoutBraces);
         const std::string href = text(collection_.path(QUrl::FullyEncoded) + uid + QStringLiteral(".vcf"));
-        const KnownCard card{row, std::nullopt, book_.rows()[row].digest, text(uid)};
+        const KnownCard card{row, std::nullopt, book_.rows()[row], text(uid)};
         SQLite::Transaction transaction = beginWriting(connection_, "Cannot sync");
         book_.keepCard(href, card);
         transaction.commit();
@@ -315,9 +325,9 @@ void Sync::push() {
 }
 
 void Sync::putCard(const std::string& href, KnownCard card, std::int64_t row, bool isNew) {
-    const BookRow& values = book_.rows()[row];
+    const ClientRecord values = book_.record(row);
     RowTexts texts;
-    for (std::size_t i = 0; i < kColumnCount; ++i) texts[i] = values.record.values[i];
+    for (std::size_t i = 0; i < kColumnCount; ++i) texts[i] = values.values[i];
     std::string body;
     VCardWriter writer(body, VCardVersion::V3);
     writeCard(writer, texts, dates_);
@@ -332,13 +342,13 @@ void Sync::putCard(const std::string& href, KnownCard card, std::int64_t row, bo
                : std::pair<QByteArray, QByteArray>{"If-Match", QByteArray::fromStdString(*card.etag)}});
     if (reply.status == 412) {
         // Already there (a cut-off sync's card) or changed there meanwhile: the next list shows which.
-        report_.deferred.push_back(values.record[Column::Name]);
+        report_.deferred.push_back(values[Column::Name]);
         return;
     }
     if (reply.status < 200 || reply.status >= 300) fail("PUT", url, reply);
     // A server that gives no tag leaves an empty one, which the next list tells apart from its own.
     card.etag = text(reply.etag);
-    card.digest = values.digest;
+    card.digest = book_.rows()[row];
     SQLite::Transaction transaction = beginWriting(connection_, "Cannot sync");
     book_.keepCard(href, card);
     transaction.commit();
@@ -362,10 +372,9 @@ int syncBook(const CommandLine& line) {
     const auto connection = openBook(line.book.dir);
     requireHistory(*connection);
     SyncBook book(connection->db());
-    {
+    if (!hasSyncState(connection->db())) {
         SQLite::Transaction transaction = beginWriting(*connection, "Cannot sync");
-        if (!hasSyncState(connection->db())) addSyncState(connection->db());
-        book.load();
+        addSyncState(connection->db());
         transaction.commit();
     }
     const QString user = QString::fromStdString(line.user.value_or(std::string()));
