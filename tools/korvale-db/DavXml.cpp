@@ -71,6 +71,8 @@ void readProp(QXmlStreamReader& xml, DavResource& found) {
             found.principal = innerHref(xml);
         } else if (is(xml, kCardDav, "addressbook-home-set")) {
             found.addressBookHome = innerHref(xml);
+        } else if (is(xml, kDav, "sync-token")) {
+            found.syncToken = xml.readElementText().trimmed();
         } else {
             xml.skipCurrentElement();
         }
@@ -96,6 +98,7 @@ void readPropstat(QXmlStreamReader& xml, DavResource& found) {
     found.isAddressBook = found.isAddressBook || props.isAddressBook;
     if (!props.principal.isEmpty()) found.principal = props.principal;
     if (!props.addressBookHome.isEmpty()) found.addressBookHome = props.addressBookHome;
+    if (!props.syncToken.isEmpty()) found.syncToken = props.syncToken;
 }
 
 DavResource readResponse(QXmlStreamReader& xml) {
@@ -128,6 +131,21 @@ QByteArray discoveryPropfind() {
 
 QByteArray etagPropfind() {
     return request(kDav, "propfind", [](QXmlStreamWriter& xml) { writeProps(xml, false); });
+}
+
+QByteArray syncTokenPropfind() {
+    return request(kDav, "propfind", [](QXmlStreamWriter& xml) {
+        xml.writeStartElement(kDav, QStringLiteral("prop"));
+        xml.writeEmptyElement(kDav, QStringLiteral("sync-token"));
+        xml.writeEndElement();
+    });
+}
+
+QByteArray everyCardQuery() {
+    return request(kCardDav, "addressbook-query", [](QXmlStreamWriter& xml) {
+        writeProps(xml, true);
+        xml.writeEmptyElement(kCardDav, QStringLiteral("filter"));
+    });
 }
 
 QByteArray syncCollectionReport(const QString& token, bool withData) {

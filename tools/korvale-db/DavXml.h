@@ -17,6 +17,7 @@ struct DavResource {
     bool isAddressBook = false;
     QString principal;
     QString addressBookHome;
+    QString syncToken;
 };
 
 struct Multistatus {
@@ -27,6 +28,9 @@ struct Multistatus {
 // The bodies of the requests a sync sends.
 QByteArray discoveryPropfind();
 QByteArray etagPropfind();
+QByteArray syncTokenPropfind();
+// Every card of the address book with its tag: a query whose filter holds no test.
+QByteArray everyCardQuery();
 // An empty token asks for every card; `withData` asks for the cards themselves, not only their tags.
 QByteArray syncCollectionReport(const QString& token, bool withData);
 QByteArray multigetReport(const QStringList& hrefs);

@@ -134,8 +134,19 @@ void SyncBook::load() {
     }
 }
 
+SQLite::Statement& SyncBook::prepared(const char* sql) {
+    std::unique_ptr<SQLite::Statement>& statement = statements_[sql];
+    if (!statement) {
+        statement = std::make_unique<SQLite::Statement>(db_, sql);
+    } else {
+        statement->reset();
+        statement->clearBindings();
+    }
+    return *statement;
+}
+
 std::int64_t SyncBook::insertRow(const ClientRecord& record) {
-    SQLite::Statement insert(db_, sql::kInsert);
+    SQLite::Statement& insert = prepared(sql::kInsert);
     bindRecord(insert, record);
     insert.exec();
     const std::int64_t row = db_.getLastInsertRowid();
@@ -144,7 +155,7 @@ std::int64_t SyncBook::insertRow(const ClientRecord& record) {
 }
 
 void SyncBook::changeRow(std::int64_t row, const ClientRecord& record) {
-    SQLite::Statement change(db_, sql::kChange);
+    SQLite::Statement& change = prepared(sql::kChange);
     bindRecord(change, record);
     change.bind(kRowidParam, row);
     change.exec();
@@ -152,25 +163,26 @@ void SyncBook::changeRow(std::int64_t row, const ClientRecord& record) {
 }
 
 ClientRecord SyncBook::record(std::int64_t row) {
-    SQLite::Statement query(db_, kRow);
+    SQLite::Statement& query = prepared(kRow);
     query.bind(1, row);
     ClientRecord found;
     if (query.executeStep()) {
         for (std::size_t i = 0; i < kColumnCount; ++i)
             found.values[i] = query.getColumn(static_cast<int>(i)).getString();
     }
+    query.reset();
     return found;
 }
 
 void SyncBook::deleteRow(std::int64_t row) {
-    SQLite::Statement remove(db_, sql::kRemove);
+    SQLite::Statement& remove = prepared(sql::kRemove);
     remove.bind(kRowidParam, row);
     remove.exec();
     rows_.erase(row);
 }
 
 void SyncBook::keepCard(const std::string& href, const KnownCard& card) {
-    SQLite::Statement keep(db_, kKeepCard);
+    SQLite::Statement& keep = prepared(kKeepCard);
     keep.bind(1, href);
     bindOptional(keep, 2, card.row);
     bindOptional(keep, 3, card.etag);
@@ -181,7 +193,7 @@ void SyncBook::keepCard(const std::string& href, const KnownCard& card) {
 }
 
 void SyncBook::dropCard(const std::string& href) {
-    SQLite::Statement drop(db_, kDropCard);
+    SQLite::Statement& drop = prepared(kDropCard);
     drop.bind(1, href);
     drop.exec();
     cards_.erase(href);

@@ -2,12 +2,14 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 
 #include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
 
 #include "store/ClientRecord.h"
 
@@ -65,7 +67,11 @@ public:
     void keepServer(const Server& server);
 
 private:
+    // The statements run once per card are prepared once, the first time, and reused.
+    SQLite::Statement& prepared(const char* sql);
+
     SQLite::Database& db_;
+    std::unordered_map<const char*, std::unique_ptr<SQLite::Statement>> statements_;
     std::unordered_map<std::int64_t, std::string> rows_;
     std::unordered_map<std::string, KnownCard> cards_;
 };

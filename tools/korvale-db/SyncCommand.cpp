@@ -61,6 +61,7 @@ public:
 
 private:
     Listing list(const std::optional<std::string>& token);
+    std::optional<Listing> listEveryCard();
     Listing listByEtags();
     void fetch(const QStringList& hrefs, Progress& progress);
     void apply(const std::string& href, const std::string& etag, const QByteArray& body);
@@ -87,10 +88,35 @@ std::string Sync::key(const QString& href) const {
     return text(url.isRelative() ? href : url.path(QUrl::FullyEncoded));
 }
 
+// Without a token: the collection's token first, then every card in one query, so that whatever changes
+// in between comes again with the next sync rather than never. A server answers the query with the cards
+// faster than it lists them by sync-collection or finds 10,000 of them by href.
+std::optional<Listing> Sync::listEveryCard() {
+    const DavReply tokenReply = dav_.send("PROPFIND", collection_, syncTokenPropfind(), {{"Depth", "0"}});
+    Multistatus tokens;
+    if (tokenReply.status == 0 || tokenReply.status == 401) fail("PROPFIND", collection_, tokenReply);
+    if (tokenReply.status != 207 || !readMultistatus(tokenReply.body, tokens)) tokens.resources.clear();
+    const DavReply reply = dav_.send("REPORT", collection_, everyCardQuery(), {{"Depth", "1"}});
+    Multistatus found;
+    if (reply.status != 207 || !readMultistatus(reply.body, found)) return std::nullopt;
+    Listing listing;
+    listing.full = true;
+    for (const DavResource& resource : tokens.resources) {
+        if (!resource.syncToken.isEmpty()) listing.token = text(resource.syncToken);
+    }
+    for (const DavResource& resource : found.resources) {
+        if (resource.status == 200 && !resource.href.endsWith(QLatin1Char('/')))
+            listing.present[key(resource.href)] = {text(resource.etag), resource.addressData};
+    }
+    return listing;
+}
+
 Listing Sync::list(const std::optional<std::string>& token) {
     const QString since = QString::fromStdString(token.value_or(std::string()));
-    // A first list brings the cards with it: they are all wanted, and one request for them costs the
-    // server about what a list of tags alone costs.
+    if (since.isEmpty()) {
+        if (std::optional<Listing> every = listEveryCard()) return std::move(*every);
+    }
+    // Where the query failed, a first list brings the cards with it.
     const DavReply reply =
         dav_.send("REPORT", collection_, syncCollectionReport(since, since.isEmpty()), {{"Depth", "1"}});
     // A token the server no longer knows is refused; listing everything again starts afresh.
