@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QUuid>
 
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 #include <set>
@@ -46,6 +47,13 @@ struct Listing {
 
 std::string text(const QString& s) {
     return s.toStdString();
+}
+
+// A server that holds back part of an answer says so with a 507 for the collection; such a list is not
+// every card, and what it lacks must not pass for deleted.
+bool truncated(const Multistatus& found) {
+    return std::any_of(found.resources.begin(), found.resources.end(),
+                       [](const DavResource& resource) { return resource.status == 507; });
 }
 
 [[noreturn]] void fail(const QByteArray& verb, const QUrl& url, const DavReply& reply) {
@@ -98,7 +106,7 @@ std::optional<Listing> Sync::listEveryCard() {
     if (tokenReply.status != 207 || !readMultistatus(tokenReply.body, tokens)) tokens.resources.clear();
     const DavReply reply = dav_.send("REPORT", collection_, everyCardQuery(), {{"Depth", "1"}});
     Multistatus found;
-    if (reply.status != 207 || !readMultistatus(reply.body, found)) return std::nullopt;
+    if (reply.status != 207 || !readMultistatus(reply.body, found) || truncated(found)) return std::nullopt;
     Listing listing;
     listing.full = true;
     for (const DavResource& resource : tokens.resources) {
@@ -127,12 +135,12 @@ Listing Sync::list(const std::optional<std::string>& token) {
         return listByEtags();
     }
     Listing listing;
-    listing.full = since.isEmpty();
+    listing.full = since.isEmpty() && !truncated(found);
     if (!found.syncToken.isEmpty()) listing.token = text(found.syncToken);
     for (const DavResource& resource : found.resources) {
         if (resource.status == 404) {
             listing.removed.insert(key(resource.href));
-        } else if (!resource.href.endsWith(QLatin1Char('/'))) {
+        } else if (resource.status == 200 && !resource.href.endsWith(QLatin1Char('/'))) {
             listing.present[key(resource.href)] = {text(resource.etag), resource.addressData};
         }
     }
@@ -145,7 +153,7 @@ Listing Sync::listByEtags() {
     Multistatus found;
     if (reply.status != 207 || !readMultistatus(reply.body, found)) fail("PROPFIND", collection_, reply);
     Listing listing;
-    listing.full = true;
+    listing.full = !truncated(found);
     for (const DavResource& resource : found.resources) {
         if (!resource.href.endsWith(QLatin1Char('/')))
             listing.present[key(resource.href)] = {text(resource.etag), {}};
