@@ -4,6 +4,8 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 
+#include <memory>
+
 namespace korvale::tool {
 
 namespace {
@@ -11,7 +13,6 @@ constexpr int kTransferTimeoutMs = 120000;
 }
 
 DavClient::DavClient(const QString& user, const QString& password) {
-    network_.setAutoDeleteReplies(true);
     if (!user.isEmpty()) authorization_ = "Basic " + (user + QLatin1Char(':') + password).toUtf8().toBase64();
     // A server that turns the credentials down asks again; giving nothing makes the request end as 401.
 }
@@ -27,10 +28,11 @@ DavReply DavClient::send(const QByteArray& verb, const QUrl& url, const QByteArr
     }
     for (const auto& [name, value] : headers) request.setRawHeader(name, value);
     ++requests_;
-    QNetworkReply* reply = network_.sendCustomRequest(request, verb, body);
+    // Owned here and deleted once read: a finished reply needs no event loop to go.
+    const std::unique_ptr<QNetworkReply> reply(network_.sendCustomRequest(request, verb, body));
     QEventLoop wait;
-    QObject::connect(reply, &QNetworkReply::finished, &wait, &QEventLoop::quit);
-    wait.exec();
+    QObject::connect(reply.get(), &QNetworkReply::finished, &wait, &QEventLoop::quit);
+    if (!reply->isFinished()) wait.exec();
 
     DavReply answer;
     answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
