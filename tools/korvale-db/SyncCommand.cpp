@@ -415,7 +415,8 @@ int syncBook(const CommandLine& line) {
     DavClient dav(user, user.isEmpty() ? QString() : serverPassword(user));
 
     std::optional<SyncBook::Server> server = book.server();
-    const std::string url = text(given.toString(QUrl::FullyEncoded));
+    // The same server or address book, with or without a closing slash.
+    const std::string url = text(given.adjusted(QUrl::StripTrailingSlash).toString(QUrl::FullyEncoded));
     if (server && server->url != url) {
         throw StoreError("The book " + connection->path().string() + " is kept in step with " + server->url +
                          ", not " + url);
