@@ -29,8 +29,6 @@ QString run(const QString& program, const QStringList& arguments, int* exitCode 
 class Server {
 public:
     Server() {
-        if (!QFile::exists(QStringLiteral(KORVALE_RADICALE)))
-            QFAIL("radicale is not installed (apt install radicale)");
         QFile users(dir_.filePath(QStringLiteral("users")));
         if (!users.open(QIODevice::WriteOnly)) QFAIL("cannot write the password file");
         users.write(("tester:" + kPassword).toUtf8());
@@ -95,8 +93,12 @@ class tst_Sync : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() {
-        if (!QFile::exists(QStringLiteral(KORVALE_PYTHON)))
-            QFAIL("python3 with python3-vobject is not installed");
+        int exitCode = -1;
+        run(QStringLiteral(KORVALE_PYTHON), {"-c", "import vobject"}, &exitCode);
+        if (exitCode != 0)
+            QFAIL("python3 with python3-vobject is not installed (apt install python3-vobject)");
+        if (!QFile::exists(QStringLiteral(KORVALE_RADICALE)))
+            QFAIL("radicale is not installed (apt install radicale)");
         qputenv("KORVALE_PASSWORD", kPassword.toUtf8());
     }
     void cardOfAnotherClient_data() {
