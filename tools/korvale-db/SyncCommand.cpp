@@ -1,5 +1,6 @@
 #include "tools/korvale-db/SyncCommand.h"
 
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QUuid>
 
@@ -48,6 +49,24 @@ struct Listing {
 std::string text(const QString& s) {
     return s.toStdString();
 }
+
+// "Fetching every card from the server..." on standard error while a long request runs, when standard
+// error is a terminal; the line is wiped once the answer is in.
+class Waiting {
+public:
+    explicit Waiting(std::string what) : what_(std::move(what)), shown_(::isatty(STDERR_FILENO) == 1) {
+        if (shown_) std::cerr << what_ << "..." << std::flush;
+    }
+    ~Waiting() {
+        if (shown_) std::cerr << '\r' << std::string(what_.size() + 3, ' ') << '\r' << std::flush;
+    }
+    Waiting(const Waiting&) = delete;
+    Waiting& operator=(const Waiting&) = delete;
+
+private:
+    std::string what_;
+    bool shown_;
+};
 
 // A server that holds back part of an answer says so with a 507 for the collection; such a list is not
 // every card, and what it lacks must not pass for deleted.
@@ -104,9 +123,13 @@ std::optional<Listing> Sync::listEveryCard() {
     Multistatus tokens;
     if (tokenReply.status == 0 || tokenReply.status == 401) fail("PROPFIND", collection_, tokenReply);
     if (tokenReply.status != 207 || !readMultistatus(tokenReply.body, tokens)) tokens.resources.clear();
-    const DavReply reply = dav_.send("REPORT", collection_, everyCardQuery(), {{"Depth", "1"}});
     Multistatus found;
-    if (reply.status != 207 || !readMultistatus(reply.body, found) || truncated(found)) return std::nullopt;
+    {
+        const Waiting waiting("Fetching every card from the server");
+        const DavReply reply = dav_.send("REPORT", collection_, everyCardQuery(), {{"Depth", "1"}});
+        if (reply.status != 207 || !readMultistatus(reply.body, found) || truncated(found))
+            return std::nullopt;
+    }
     Listing listing;
     listing.full = true;
     for (const DavResource& resource : tokens.resources) {
@@ -125,8 +148,11 @@ Listing Sync::list(const std::optional<std::string>& token) {
         if (std::optional<Listing> every = listEveryCard()) return std::move(*every);
     }
     // Where the query failed, a first list brings the cards with it.
+    std::optional<Waiting> waiting;
+    if (since.isEmpty()) waiting.emplace("Fetching every card from the server");
     const DavReply reply =
         dav_.send("REPORT", collection_, syncCollectionReport(since, since.isEmpty()), {{"Depth", "1"}});
+    waiting.reset();
     // A token the server no longer knows is refused; listing everything again starts afresh.
     if ((reply.status == 403 || reply.status == 409) && !since.isEmpty()) return list(std::nullopt);
     Multistatus found;
@@ -214,7 +240,11 @@ SyncReport Sync::run(std::optional<std::string>& token) {
 }
 
 void Sync::fetch(const QStringList& hrefs, Progress& progress) {
-    const DavReply reply = dav_.send("REPORT", collection_, multigetReport(hrefs), {{"Depth", "1"}});
+    DavReply reply;
+    {
+        const Waiting waiting("Fetching " + std::to_string(hrefs.size()) + " changed cards from the server");
+        reply = dav_.send("REPORT", collection_, multigetReport(hrefs), {{"Depth", "1"}});
+    }
     Multistatus found;
     if (reply.status != 207 || !readMultistatus(reply.body, found)) fail("REPORT", collection_, reply);
     SQLite::Transaction transaction = beginWriting(connection_, "Cannot sync");
