@@ -23,13 +23,15 @@ constexpr const char* kDetachGone =
     "UPDATE SYNC_CARDS SET row_id = NULL WHERE row_id IS NOT NULL AND row_id NOT IN "
     "(SELECT rowid FROM CLIENT_RECORDS)";
 // korvale_digest(nine values) is digestOf, made known to SQLite by the SyncBook.
+// Work is a card waiting to go out or detached from its row, a card whose row has gone or changed, or a row
+// without a card. With every card on a row of its own (row_id is unique), the last is a count that
+// differs.
 constexpr const char* kLocalWork =
-    "SELECT EXISTS (SELECT 1 FROM CLIENT_RECORDS AS r LEFT JOIN SYNC_CARDS AS c ON c.row_id = r.rowid "
-    "WHERE c.href IS NULL OR c.etag IS NULL OR c.digest IS NOT korvale_digest(r.Name, r.address, r.email_id, "
-    "r.dob, r.H_PHONE, r.W_PHONE, r.cell_no, r.remarks, r.CATEGORY)) OR EXISTS (SELECT 1 FROM SYNC_CARDS AS "
-    "c "
-    "WHERE c.row_id IS NULL OR c.etag IS NULL OR NOT EXISTS (SELECT 1 FROM CLIENT_RECORDS WHERE rowid = "
-    "c.row_id))";
+    "SELECT EXISTS (SELECT 1 FROM SYNC_CARDS WHERE row_id IS NULL OR etag IS NULL) OR (SELECT count(*) FROM "
+    "SYNC_CARDS) != (SELECT count(*) FROM CLIENT_RECORDS) OR EXISTS (SELECT 1 FROM SYNC_CARDS AS c LEFT JOIN "
+    "CLIENT_RECORDS AS r ON r.rowid = c.row_id WHERE r.rowid IS NULL OR c.digest IS NOT "
+    "korvale_digest(r.Name, "
+    "r.address, r.email_id, r.dob, r.H_PHONE, r.W_PHONE, r.cell_no, r.remarks, r.CATEGORY))";
 constexpr const char* kMapBook = "PRAGMA mmap_size = 1073741824";
 constexpr const char* kCards = "SELECT href, row_id, etag, digest, uid FROM SYNC_CARDS";
 constexpr const char* kKeepCard =
