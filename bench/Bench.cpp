@@ -192,6 +192,8 @@ bool plot(const std::filesystem::path& png, const std::filesystem::path& scratch
             data << f.rows << ' ' << f.value * 1e3 << ' ' << f.floor * 1e3 << '\n';
         }
     }
+    // A run of parts timed on one book each (--part) has nothing to draw.
+    if (panels == 0) return false;
     try {
         runChild({"gnuplot", "-e",
                   "dir='" + scratch.string() + "'; panels=" + std::to_string(panels) + "; titles='" + titles +

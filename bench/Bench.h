@@ -110,6 +110,8 @@ std::vector<Figure> startUp(const Run& run);
 std::vector<Figure> peakMemory(const Run& run);
 std::vector<Figure> toolTransfers(const Run& run);
 std::vector<Figure> historyWrites(const Run& run);
+std::vector<Figure> firstSync(const Run& run);
+std::vector<Figure> idleSync(const Run& run);
 // The child side of peakMemory: `korvale-bench --memory-probe DIR NAME`.
 int memoryProbe(int argc, char* argv[]);
 
@@ -129,6 +131,8 @@ struct Part {
     const char* floor;
     std::vector<Figure> (*measure)(const Run&);
     std::vector<Rule> rules;
+    // Whether it works on the run's books; a run of parts that do not makes none.
+    bool books = true;
 };
 
 // Writes RESULTS.md, and results.png through gnuplot, into `dir`: `header` under the title, then each

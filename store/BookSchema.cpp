@@ -17,6 +17,7 @@
 #include "store/BookConnection.h"
 #include "store/BookHistory.h"
 #include "store/StoreError.h"
+#include "store/SyncState.h"
 
 namespace korvale {
 
@@ -100,6 +101,7 @@ void fillSchema(const std::filesystem::path& file, SQLite::Database& db) {
     db.exec(kCreateTable);
     db.exec(kCreateNameIndex);
     addHistory(db);
+    addSyncState(db);
     schema.commit();
 }
 

@@ -13,8 +13,8 @@ packages=(cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-qpa-plug
           xvfb xauth)
 case "$mode" in
   run) ;;
-  test) packages+=(clang-14 libclang-rt-14-dev xdotool openbox python3-vobject) ;;
-  bench) packages+=(gnuplot-nox) ;;
+  test) packages+=(clang-14 libclang-rt-14-dev xdotool openbox python3-vobject radicale) ;;
+  bench) packages+=(gnuplot-nox radicale curl) ;;
   package) packages+=(dpkg-dev file lintian desktop-file-utils appstream) ;;
   *) echo "usage: $0 [run|test|bench|package]" >&2; exit 2 ;;
 esac

@@ -8,6 +8,7 @@
 #include "store/ClientRecord.h"
 #include "store/ClientStore.h"
 #include "store/StoreError.h"
+#include "store/SyncState.h"
 #include "tools/korvale-db/ToolBook.h"
 
 namespace korvale::tool {
@@ -39,18 +40,28 @@ int initBook(const CommandLine& line) {
 int upgradeBook(const CommandLine& line) {
     const auto book = openBook(line.book.dir);
     SQLite::Transaction transaction = beginWriting(*book, "Cannot upgrade");
-    if (hasHistory(book->db())) {
-        std::cout << "The book " << book->path().string() << " already keeps history; nothing was changed.\n";
+    const bool history = hasHistory(book->db());
+    const bool syncState = hasSyncState(book->db());
+    if (history && syncState) {
+        std::cout << "The book " << book->path().string()
+                  << " already keeps history and sync state; nothing was changed.\n";
         return EXIT_SUCCESS;
     }
     try {
         addHistory(book->db());
+        addSyncState(book->db());
         transaction.commit();
     } catch (const SQLite::Exception& e) {
-        throw book->failure("Cannot add the history to the book " + book->path().string(), e);
+        throw book->failure("Cannot upgrade the book " + book->path().string(), e);
     }
-    std::cout << "The book " << book->path().string() << " now keeps history: every change and delete of "
-              << kTableName << " keeps the old values in " << kHistoryTableName << ".\n";
+    if (!history) {
+        std::cout << "The book " << book->path().string() << " now keeps history: every change and delete of "
+                  << kTableName << " keeps the old values in " << kHistoryTableName << ".\n";
+    }
+    if (!syncState) {
+        std::cout << "The book " << book->path().string()
+                  << " now has the tables SYNC_SERVER and SYNC_CARDS that korvale-db sync keeps.\n";
+    }
     return EXIT_SUCCESS;
 }
 

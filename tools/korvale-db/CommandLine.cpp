@@ -59,6 +59,8 @@ CommandLine parseCommandLine(std::span<const CommandSyntax> commands, std::span<
             line.format = std::move(format);
         } else if (auto output = valueOf(syntax.takesOutput, "-o")) {
             line.output = *output;
+        } else if (auto user = valueOf(syntax.takesUser, "--user")) {
+            line.user = std::move(user);
         } else if (syntax.takesDryRun && word == "--dry-run") {
             line.dryRun = true;
         } else {

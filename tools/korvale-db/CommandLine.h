@@ -22,6 +22,7 @@ struct CommandSyntax {
     bool takesFormat = false;
     bool takesOutput = false;
     bool takesDryRun = false;
+    bool takesUser = false;
 };
 
 // A command line that follows its command's syntax.
@@ -32,6 +33,7 @@ struct CommandLine {
     std::optional<std::string> format;
     std::optional<std::filesystem::path> output;
     bool dryRun = false;
+    std::optional<std::string> user;
 };
 
 // A command line that follows no syntax; the text says what is wrong with it.

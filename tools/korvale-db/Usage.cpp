@@ -13,6 +13,7 @@ void printUsage(std::ostream& out) {
            "       korvale-db history [DIR] [NAME]\n"
            "       korvale-db restore [DIR] ID\n"
            "       korvale-db forget [DIR] NAME\n"
+           "       korvale-db sync [DIR] URL [--user NAME]\n"
            "       korvale-db --help\n"
            "\n"
            "DIR is the folder of the book, DIR/"
@@ -24,7 +25,8 @@ void printUsage(std::ostream& out) {
            "init     Create an empty book: table CLIENT_RECORDS of nine text columns, an index on Name,\n"
            "         the history of changes and deletes, WAL journal, readable by its owner only (0600).\n"
            "         An existing book is never touched. Without DIR the usual folder is made if missing.\n"
-           "upgrade  Add the history to a book made without it (one transaction; a busy book is refused).\n"
+           "upgrade  Add the history and the sync tables to a book made without them (one transaction;\n"
+           "         a busy book is refused).\n"
            "export   Write every contact to standard output or FILE: vCard 4.0 (vcard, the default),\n"
            "         vCard 3.0 (vcard3) or CSV with a header of the nine column names (csv).\n"
            "import   Add the contacts of a vCard (2.1, 3.0, 4.0) or CSV file in one transaction: a file\n"
@@ -33,6 +35,10 @@ void printUsage(std::ostream& out) {
            "         word is the book's folder when it holds a book, and a NAME otherwise.\n"
            "restore  Put kept version ID back; the values it replaces are kept in turn.\n"
            "forget   Remove NAME's contacts and kept versions for good, leaving no trace in the file.\n"
+           "sync     Bring the book and a CardDAV address book into step, both ways. URL is the server\n"
+           "         or the address book. The password is $KORVALE_PASSWORD or asked for; it is never\n"
+           "         stored. A contact changed on both sides takes the server's version; the book's is\n"
+           "         kept in the history, and the report names it.\n"
            "--help   Show this text.\n";
 }
 

@@ -1,6 +1,6 @@
 // korvale-db: makes the book the application needs before its first run, adds the history to an older
-// one, takes contacts in and out, and brings back or forgets kept versions. The application itself
-// never creates or alters the book's schema.
+// one, takes contacts in and out, brings back or forgets kept versions, and syncs with a CardDAV server. The
+// application itself never creates or alters the book's schema.
 
 #include <sys/stat.h>
 
@@ -18,6 +18,7 @@
 #include "tools/korvale-db/ExportCommand.h"
 #include "tools/korvale-db/HistoryCommands.h"
 #include "tools/korvale-db/ImportCommand.h"
+#include "tools/korvale-db/SyncCommand.h"
 #include "tools/korvale-db/Usage.h"
 
 namespace {
@@ -31,7 +32,7 @@ struct Command {
     int (*run)(const CommandLine&);
 };
 
-constexpr std::array<Command, 7> kCommands{{
+constexpr std::array<Command, 8> kCommands{{
     {{"init", ""}, initBook},
     {{"upgrade", ""}, upgradeBook},
     {{"export", "", 0, 0, true, true}, exportContacts},
@@ -39,6 +40,7 @@ constexpr std::array<Command, 7> kCommands{{
     {{"history", "[NAME]", 1, 1}, showHistory},
     {{"restore", "ID", 1}, restoreVersion},
     {{"forget", "NAME", 1}, forgetName},
+    {{"sync", "URL", 1, 0, false, false, false, true}, syncBook},
 }};
 
 }  // namespace

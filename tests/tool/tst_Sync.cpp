@@ -1,0 +1,186 @@
+// korvale-db sync against a real Radicale started on 127.0.0.1 for each test, with a store and a password
+// file of its own; cards are put and listed by another client (dav_card.py, written with vobject).
+
+#include <QDirIterator>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+
+#include "tests/kit/App.h"
+#include "tests/kit/Boxes.h"
+#include "tests/kit/TempBook.h"
+
+namespace {
+
+const QString kPassword = QStringLiteral("pw-Tq83#zx");
+
+QString run(const QString& program, const QStringList& arguments, int* exitCode = nullptr) {
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(60000);
+    if (exitCode) *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
+}
+
+// Radicale on a free port of 127.0.0.1, its address book made, stopped with the object.
+class Server {
+public:
+    Server() {
+        QFile users(dir_.filePath(QStringLiteral("users")));
+        if (!users.open(QIODevice::WriteOnly)) QFAIL("cannot write the password file");
+        users.write(("tester:" + kPassword).toUtf8());
+        users.close();
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost);
+        port_ = probe.serverPort();
+        probe.close();
+        radicale_.start(QStringLiteral(KORVALE_RADICALE),
+                        {"--config", "", "--server-hosts", QStringLiteral("127.0.0.1:%1").arg(port_),
+                         "--storage-filesystem-folder", dir_.filePath(QStringLiteral("store")), "--auth-type",
+                         "htpasswd", "--auth-htpasswd-filename", users.fileName(),
+                         "--auth-htpasswd-encryption", "plain", "--rights-type", "owner_only"});
+        QTRY_VERIFY_WITH_TIMEOUT(listening(), 10000);
+        int exitCode = 0;
+        const QString said = dav({"mkbook", book()}, &exitCode);
+        QVERIFY2(exitCode == 0, qPrintable(said));
+    }
+    ~Server() {
+        radicale_.kill();
+        radicale_.waitForFinished();
+    }
+    QString root() const { return QStringLiteral("http://127.0.0.1:%1/").arg(port_); }
+    QString book() const { return root() + QStringLiteral("tester/book/"); }
+    QString dav(QStringList arguments, int* exitCode = nullptr) const {
+        arguments.insert(2, QStringLiteral("tester"));
+        arguments.insert(3, kPassword);
+        return run(QStringLiteral(KORVALE_PYTHON), QStringList{QStringLiteral(DAV_CARD_SCRIPT)} + arguments,
+                   exitCode);
+    }
+    QStringList cards() const { return dav({"list", book()}).split('\n', Qt::SkipEmptyParts); }
+
+private:
+    bool listening() const {
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, port_);
+        return socket.waitForConnected(200);
+    }
+    QTemporaryDir dir_;
+    QProcess radicale_;
+    quint16 port_ = 0;
+};
+
+QString sync(const kit::TempBook& book, const QString& url) {
+    int exitCode = 0;
+    const QString said =
+        run(KORVALE_DB_PATH, {"sync", QString::fromStdString(book.dir().string()), url, "--user", "tester"},
+            &exitCode);
+    if (exitCode != 0) qWarning().noquote() << said;
+    // Whatever the sync leaves in the book's folder holds no trace of the password.
+    for (QDirIterator it(QString::fromStdString(book.dir().string()), QDir::Files); it.hasNext();) {
+        QFile file(it.next());
+        if (file.open(QIODevice::ReadOnly) && file.readAll().contains(kPassword.toUtf8()))
+            return "password in " + file.fileName();
+    }
+    return exitCode == 0 ? said : QStringLiteral("failed: ") + said;
+}
+
+}  // namespace
+
+class tst_Sync : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        int exitCode = -1;
+        run(QStringLiteral(KORVALE_PYTHON), {"-c", "import vobject"}, &exitCode);
+        if (exitCode != 0)
+            QFAIL("python3 with python3-vobject is not installed (apt install python3-vobject)");
+        if (!QFile::exists(QStringLiteral(KORVALE_RADICALE)))
+            QFAIL("radicale is not installed (apt install radicale)");
+        qputenv("KORVALE_PASSWORD", kPassword.toUtf8());
+    }
+    void cardOfAnotherClient_data() {
+        QTest::addColumn<bool>("root");
+        QTest::newRow("given the address book") << false;
+        QTest::newRow("found from the server's root") << true;
+    }
+    void cardOfAnotherClient() {
+        QFETCH(bool, root);
+        Server server;
+        kit::TempBook book;
+        book.add({kit::row("bob", "b")});
+        server.dav({"put", server.book(), "zq@x.org", "zoe quinn"});
+        QVERIFY(!sync(book, root ? server.root() : server.book()).startsWith("failed"));
+        QCOMPARE(book.rows(), QStringList({kit::row("bob", "b"), "zoe quinn||zq@x.org||||||"}));
+        QCOMPARE(server.cards(), QStringList({"bob|b@m|b st", "zoe quinn|zq@x.org|"}));
+    }
+    void updateScreenChangeReachesServer() {
+        Server server;
+        kit::TempBook book;
+        book.add({kit::row("bob", "b")});
+        sync(book, server.book());
+        {
+            kit::App app(book);
+            QWidget* window = app.open(ScreenId::UPDATE_FORM);
+            QVERIFY(window);
+            kit::Boxes boxes(kit::Boxes::Kind::Answered, "Y");
+            QVERIFY(kit::play(window, "Text10=bob; click OK; Text2=new st; click UPDATE"));
+        }
+        QVERIFY(!sync(book, server.book()).startsWith("failed"));
+        QCOMPARE(server.cards(), QStringList({"bob|b@m|new st"}));
+    }
+    void conflictKeepsBoth() {
+        Server server;
+        kit::TempBook book;
+        server.dav({"put", server.book(), "first@x", "ann"});
+        sync(book, server.book());
+        book.exec("UPDATE CLIENT_RECORDS SET email_id = 'book@x'");
+        server.dav({"put", server.book(), "server@x", "ann"});
+        const QString said = sync(book, server.book());
+        QCOMPARE(book.rows(), QStringList({"ann||server@x||||||"}));
+        const QString version =
+            QRegularExpression("Conflict: ann .* restore \\S+ (\\d+)").match(said).captured(1);
+        QVERIFY2(!version.isEmpty(), qPrintable(said));
+        run(KORVALE_DB_PATH, {"restore", QString::fromStdString(book.dir().string()), version});
+        QCOMPARE(book.rows(), QStringList({"ann||book@x||||||"}));
+    }
+    void killedSyncsLoseAndDoubleNothing() {
+        const quint32 seed = qEnvironmentVariableIsSet("KORVALE_SYNC_SEED")
+                                 ? qgetenv("KORVALE_SYNC_SEED").toUInt()
+                                 : QRandomGenerator::global()->generate();
+        qInfo("KORVALE_SYNC_SEED=%u", seed);
+        QRandomGenerator random(seed);
+        Server server;
+        kit::TempBook book;
+        QStringList names;
+        for (int i = 0; i < 15; ++i) names << QStringLiteral("server %1").arg(i);
+        server.dav(QStringList{"put", server.book(), "s@x"} + names);
+        for (int i = 0; i < 15; ++i) book.add({QStringLiteral("book %1||||||||").arg(i)});
+        for (int kill = 0; kill < 50; ++kill) {
+            book.add({QStringLiteral("added %1||||||||").arg(kill)});
+            if (kill % 5 == 4)
+                book.exec("DELETE FROM CLIENT_RECORDS WHERE rowid = (SELECT min(rowid) FROM CLIENT_RECORDS)");
+            QProcess killed;
+            killed.start(KORVALE_DB_PATH, {"sync", QString::fromStdString(book.dir().string()), server.book(),
+                                           "--user", "tester"});
+            QTest::qWait(random.bounded(400));
+            killed.kill();
+            killed.waitForFinished();
+            QVERIFY(!sync(book, server.book()).startsWith("failed"));
+        }
+        QStringList inBook;
+        for (const QString& row : book.rows()) inBook << row.section('|', 0, 0);
+        QStringList onServer;
+        for (const QString& card : server.cards()) onServer << card.section('|', 0, 0);
+        inBook.sort();
+        onServer.sort();
+        QCOMPARE(onServer, inBook);
+        QCOMPARE(inBook.size(), 15 + 15 + 50 - 10);
+        QCOMPARE(inBook.removeDuplicates(), 0);
+    }
+};
+
+QTEST_MAIN(tst_Sync)
+#include "tst_Sync.moc"

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QUrl>
+
+#include "tools/korvale-db/DavClient.h"
+
+namespace korvale::tool {
+
+// The address book a URL leads to: the URL itself when it is one; otherwise the user's principal
+// (asked of the URL, or of its /.well-known/carddav), the principal's addressbook-home-set, and the
+// first address book there. Throws StoreError naming the step that found nothing.
+QUrl findAddressBook(DavClient& dav, const QUrl& given);
+
+}  // namespace korvale::tool
