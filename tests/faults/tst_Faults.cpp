@@ -72,23 +72,20 @@ private slots:
         QFETCH(QString, what);
         QFETCH(QString, fault);
         QFETCH(QString, reason);
-        const Action a = action(what);
-        kit::TempBook book;
-        book.add({bob});
+        Action a = action(what);
+        kit::TempBook book(QStringList{bob});
         korvale::DbEngine::instance().setBusyTimeout(
             std::chrono::milliseconds(fault == "locked" ? 100 : 3000));
         kit::App app(book);
         QWidget* screen = app.open(a.screen);
         QVERIFY(screen);
-        QString script = a.script;
-        QStringList after = a.after;
         if (fault == "limit") {
             const QString remark(200000, 'x');
-            script.replace("Text1=ann", "Text1=ann; Text8=" + remark);
-            after.last().replace("|||||X", "||||" + remark + "|X");
+            a.script.replace("Text1=ann", "Text1=ann; Text8=" + remark);
+            a.after.last().replace("|||||X", "||||" + remark + "|X");
         }
-        const qsizetype last = script.lastIndexOf("; ") + 2;
-        QVERIFY(kit::play(screen, script.left(last)));
+        const qsizetype last = a.script.lastIndexOf("; ") + 2;
+        QVERIFY(kit::play(screen, a.script.left(last)));
         const QString typed = kit::shownRow(screen) + kit::textOf(screen, "Text10");
         int syncs = 0;
         // While each box is up: whether the disk has been flushed since the click, and the rows.
@@ -106,7 +103,7 @@ private slots:
             if (fault == "limit") ::setrlimit(RLIMIT_FSIZE, &limit);
             if (fault == "locked") other.exec("BEGIN IMMEDIATE");
             Disk::failWrites(fault == "full" ? SQLITE_FULL : fault == "io" ? SQLITE_IOERR_WRITE : 0);
-            QVERIFY(kit::play(screen, script.mid(last)));
+            QVERIFY(kit::play(screen, a.script.mid(last)));
             Disk::failWrites(0);
             ::setrlimit(RLIMIT_FSIZE, &saved);
             const QString report = boxes.seen.last();
@@ -132,10 +129,10 @@ private slots:
             });
         }
         kit::Boxes boxes(kit::Boxes::Kind::Answered, a.answers, witness);
-        QVERIFY(kit::play(screen, script.mid(last)));
+        QVERIFY(kit::play(screen, a.script.mid(last)));
         if (release.joinable()) release.join();
         QCOMPARE(boxes.seen.filter(a.done).size(), 1);
-        QVERIFY2(boxes.seen.filter(a.done).first().endsWith(" @synced " + after.join(';')),
+        QVERIFY2(boxes.seen.filter(a.done).first().endsWith(" @synced " + a.after.join(';')),
                  qPrintable(boxes.seen.filter(a.done).first().left(300)));
     }
 };

@@ -12,8 +12,7 @@
 
 namespace kit {
 
-App::App(const TempBook& book)
-    : app_(std::make_unique<KorvaleApplication>(QString::fromStdString(book.dir()))) {
+App::App(const TempBook& book) : app_(std::make_unique<KorvaleApplication>(book.path())) {
     QObject::connect(app_.get(), &KorvaleApplication::ended, [this] { ended_ = true; });
 }
 

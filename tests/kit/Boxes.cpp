@@ -9,7 +9,10 @@ namespace kit {
 namespace {
 constexpr int kCeiling = 12;
 
-QString face(const QString& title, const QString& text, bool question, const QString& icon) {
+QString face(const QString& title, const QString& text, bool question, bool information, bool asking) {
+    const QString icon = information ? QStringLiteral("i")
+                         : asking    ? QStringLiteral("?")
+                                     : QStringLiteral("-");
     return QStringList{title, text, question ? QStringLiteral("YN") : QStringLiteral("OK"), icon}.join('|');
 }
 }  // namespace
@@ -19,10 +22,9 @@ Boxes::Boxes(Kind kind, QString answers, std::function<QString()> witness)
     if (kind == Kind::Answered) {
         MessageBoxes::setAnswerer([this](const BoxRequest& r) {
             const bool question = r.buttons == BoxButtons::YesNo;
-            const QString icon = r.icon == BoxIcon::Information ? QStringLiteral("i")
-                                 : r.icon == BoxIcon::Question  ? QStringLiteral("?")
-                                                                : QStringLiteral("-");
-            return respond(face(r.title, r.text, question, icon), question);
+            return respond(
+                face(r.title, r.text, question, r.icon == BoxIcon::Information, r.icon == BoxIcon::Question),
+                question);
         });
         return;
     }
@@ -30,7 +32,9 @@ Boxes::Boxes(Kind kind, QString answers, std::function<QString()> witness)
     timer_.start(5);
 }
 
-Boxes::~Boxes() { MessageBoxes::setAnswerer({}); }
+Boxes::~Boxes() {
+    MessageBoxes::setAnswerer({});
+}
 
 int Boxes::respond(const QString& boxFace, bool question) {
     seen << (witness_ ? boxFace + " @" + witness_() : boxFace);
@@ -49,10 +53,10 @@ void Boxes::poll() {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (!box || !box->isVisible()) return;
     const bool question = box->button(QMessageBox::Yes) != nullptr;
-    const QString icon = box->icon() == QMessageBox::Information ? QStringLiteral("i")
-                         : box->icon() == QMessageBox::Question  ? QStringLiteral("?")
-                                                                 : QStringLiteral("-");
-    const bool yes = respond(face(box->windowTitle(), box->text(), question, icon), question) == MessageBoxes::kYes;
+    const QString boxFace =
+        face(box->windowTitle(), box->text(), question, box->icon() == QMessageBox::Information,
+             box->icon() == QMessageBox::Question);
+    const bool yes = respond(boxFace, question) == MessageBoxes::kYes;
     box->button(question ? (yes ? QMessageBox::Yes : QMessageBox::No) : QMessageBox::Ok)->click();
 }
 

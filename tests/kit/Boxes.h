@@ -20,7 +20,8 @@ namespace kit {
 class Boxes : public QObject {
 public:
     enum class Kind { Answered, Real };
-    explicit Boxes(Kind kind = Kind::Answered, QString answers = QString(), std::function<QString()> witness = {});
+    explicit Boxes(Kind kind = Kind::Answered, QString answers = QString(),
+                   std::function<QString()> witness = {});
     ~Boxes() override;
 
     void queue(const QString& answers) { answers_ += answers; }

@@ -19,7 +19,9 @@ TempBook::TempBook(Start start) {
     if (start == Start::WithBook) korvale::createBook(file());
 }
 
-std::filesystem::path TempBook::file() const { return korvale::ClientStore::bookPath(dir()); }
+std::filesystem::path TempBook::file() const {
+    return korvale::ClientStore::bookPath(dir());
+}
 
 void TempBook::add(const QStringList& rows) const {
     SQLite::Database db(file(), SQLite::OPEN_READWRITE);
@@ -28,12 +30,8 @@ void TempBook::add(const QStringList& rows) const {
     for (const QString& row : rows) {
         const QStringList columns = row.split(QLatin1Char('|'));
         Q_ASSERT(columns.size() == static_cast<qsizetype>(korvale::kColumnCount));
-        for (int i = 0; i < columns.size(); ++i) {
-            if (columns[i] == kNull)
-                insert.bind(i + 1);
-            else
-                insert.bind(i + 1, columns[i].toStdString());
-        }
+        for (int i = 0; i < columns.size(); ++i)
+            columns[i] == kNull ? insert.bind(i + 1) : insert.bind(i + 1, columns[i].toStdString());
         insert.exec();
         insert.reset();
     }
@@ -48,8 +46,7 @@ QStringList TempBook::rows() const {
         QStringList columns;
         for (int i = 0; i < static_cast<int>(korvale::kColumnCount); ++i) {
             const SQLite::Column column = select.getColumn(i);
-            columns << (column.isNull() ? kNull
-                                        : QString::fromUtf8(column.getText(), column.getBytes()));
+            columns << (column.isNull() ? kNull : QString::fromUtf8(column.getText(), column.getBytes()));
         }
         rows << columns.join(QLatin1Char('|'));
     }
@@ -62,8 +59,8 @@ void TempBook::exec(const char* sql) const {
 }
 
 QString row(const QString& name, const QString& tag) {
-    return QStringList{name, tag + " st", tag + "@m", QStringLiteral("23-07-1987"), tag + "1",
-                       tag + "2", tag + "3", tag + " note", QStringLiteral("CLIENT")}
+    return QStringList{name,      tag + " st", tag + "@m",    QStringLiteral("23-07-1987"), tag + "1",
+                       tag + "2", tag + "3",   tag + " note", QStringLiteral("CLIENT")}
         .join(QLatin1Char('|'));
 }
 

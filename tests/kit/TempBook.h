@@ -14,8 +14,11 @@ class TempBook {
 public:
     enum class Start { WithBook, Empty };
     explicit TempBook(Start start = Start::WithBook);
+    // A fresh book holding these rows.
+    explicit TempBook(const QStringList& rows) : TempBook() { add(rows); }
 
     std::filesystem::path dir() const { return dir_.path().toStdString(); }
+    QString path() const { return dir_.path(); }
     std::filesystem::path file() const;
 
     // Appends the rows in one transaction, first to last.

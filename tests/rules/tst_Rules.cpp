@@ -1,6 +1,5 @@
 // The entry rules on their own: the key rules over every code point, and the date check.
 
-#include <QDate>
 #include <QTest>
 
 #include "rules/DateCheck.h"

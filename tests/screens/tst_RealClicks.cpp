@@ -30,8 +30,7 @@ private slots:
     // Leaving an unreadable date for a button: only the date check speaks, and the button comes back up.
     void clickLostToTheDateCheck() {
         QFETCH(QString, button);
-        kit::TempBook book;
-        book.add({kit::row("bob", "b")});
+        kit::TempBook book(QStringList{kit::row("bob", "b")});
         kit::App app(book);
         QWidget* update = app.open(ScreenId::UPDATE_FORM);
         QVERIFY(update);

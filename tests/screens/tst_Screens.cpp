@@ -7,9 +7,6 @@
 #include "tests/kit/App.h"
 #include "tests/kit/Boxes.h"
 
-Q_DECLARE_METATYPE(ScreenId)
-Q_DECLARE_METATYPE(kit::Boxes::Kind)
-
 namespace {
 
 using Kind = kit::Boxes::Kind;
@@ -48,29 +45,34 @@ const QString ann = kit::row("ann lee", "a"), bob = kit::row("bob", "b"), bob2 =
 // Every required field filled, so that moving about runs no check.
 const QString kFilled = "Text1=a; Text2=b; Text4=1-1-2000; Combo1=C; ";
 
+// One scenario: the book before, the operator's script with the answers to the questions, and then the
+// boxes seen, what the screen shows and the rows of the book. In `shown`, "@NAME" holds the focus,
+// "NAME=TEXT" shows TEXT, "#ROW" is what the nine fields show, "Combo1:A|B" the entries the category box
+// offers.
+struct Scenario {
+    ScreenId screen;
+    QStringList before;
+    QString script, answers;
+    Kind kind;
+    QStringList boxes;
+    QString shown;
+    QStringList after;
+};
+
 }  // namespace
+
+Q_DECLARE_METATYPE(Scenario)
 
 class tst_Screens : public QObject {
     Q_OBJECT
 private slots:
 
     void scenarios_data() {
-        QTest::addColumn<ScreenId>("screen");
-        QTest::addColumn<QStringList>("before");
-        QTest::addColumn<QString>("script");
-        QTest::addColumn<QString>("answers");
-        QTest::addColumn<Kind>("kind");
-        QTest::addColumn<QStringList>("boxes");
-        // "@NAME" holds the focus, "NAME=TEXT" shows TEXT, "#ROW" is what the nine fields show, "Combo1:A|B"
-        // the entries the category box offers.
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QStringList>("after");
-        // One scenario: the book before, the operator's script with the answers to the questions, and then
-        // the boxes seen, what the screen shows and the rows of the book.
+        QTest::addColumn<Scenario>("s");
         const auto row = [](const char* name, ScreenId screen, const QStringList& before,
                             const QString& script, const QString& answers, const QStringList& boxes,
                             const QString& shown, const QStringList& after, Kind kind = Kind::Answered) {
-            QTest::newRow(name) << screen << before << script << answers << kind << boxes << shown << after;
+            QTest::newRow(name) << Scenario{screen, before, script, answers, kind, boxes, shown, after};
         };
         row("add: a typed contact is stored as the rules let it in", kAdd, {},
             "click Text1; type John Smith; tab; type 1 High St; tab; type js@x.io; click Text4; "
@@ -226,34 +228,23 @@ private slots:
     }
 
     void scenarios() {
-        QFETCH(ScreenId, screen);
-        QFETCH(QStringList, before);
-        QFETCH(QString, script);
-        QFETCH(QString, answers);
-        QFETCH(Kind, kind);
-        QFETCH(QStringList, boxes);
-        QFETCH(QString, shown);
-        QFETCH(QStringList, after);
+        QFETCH(Scenario, s);
         kit::TempBook book;
-        for (const QString& row : before) {
-            if (row.startsWith("SQL "))
-                book.exec(qPrintable(row.mid(4)));
-            else
-                book.add({row});
-        }
+        for (const QString& row : s.before)
+            row.startsWith("SQL ") ? book.exec(qPrintable(row.mid(4))) : book.add({row});
         const QStringList rowsBefore = book.rows();
         kit::App app(book);
-        QWidget* window = app.open(screen);
+        QWidget* window = app.open(s.screen);
         QVERIFY(window);
-        kit::Boxes seen(kind, answers);
-        QVERIFY(kit::play(window, script));
-        if (kind == Kind::Real) {
-            QTRY_COMPARE(seen.seen, boxes);
+        kit::Boxes seen(s.kind, s.answers);
+        QVERIFY(kit::play(window, s.script));
+        if (s.kind == Kind::Real) {
+            QTRY_COMPARE(seen.seen, s.boxes);
             QTest::qWait(100);
         }
-        QCOMPARE(seen.seen, boxes);
+        QCOMPARE(seen.seen, s.boxes);
         QCOMPARE(seen.problems, QStringList());
-        for (const QString& expect : shown.split(", ", Qt::SkipEmptyParts)) {
+        for (const QString& expect : s.shown.split(", ", Qt::SkipEmptyParts)) {
             if (expect.startsWith("Combo1:")) {
                 const auto* box = window->findChild<QComboBox*>();
                 QStringList offered;
@@ -268,7 +259,7 @@ private slots:
                 QCOMPARE(kit::textOf(window, expect.left(eq)), expect.mid(eq + 1));
             }
         }
-        QCOMPARE(book.rows(), after == kSame ? rowsBefore : after);
+        QCOMPARE(book.rows(), s.after == kSame ? rowsBefore : s.after);
     }
 };
 

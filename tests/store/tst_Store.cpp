@@ -13,7 +13,6 @@
 
 #include "store/BookSchema.h"
 #include "store/ClientStore.h"
-#include "store/DbEngine.h"
 #include "store/StoreError.h"
 #include "tests/kit/TempBook.h"
 
@@ -40,10 +39,9 @@ QString openFailure(const kit::TempBook& book) {
     return failureOf([&] { store.open(book.dir(), RecordSource::wholeTable()); });
 }
 
-ClientRecord named(const std::string& name, const std::string& remarks = {}) {
+ClientRecord named(const std::string& name) {
     ClientRecord r;
     r[Column::Name] = name;
-    r[Column::remarks] = remarks;
     return r;
 }
 
@@ -51,10 +49,6 @@ ClientRecord named(const std::string& name, const std::string& remarks = {}) {
 std::string tag(int i) {
     std::string name = "n";
     return name += std::to_string(i);
-}
-
-QString bob() {
-    return kit::row("bob", "b");
 }
 
 // Root writes through any mode bits: while it lives, a root test hands the book's folder to an ordinary
@@ -97,7 +91,7 @@ private slots:
         QFETCH(QString, where);
         QFETCH(QString, cause);
         kit::TempBook book(where == "file" ? kit::TempBook::Start::WithBook : kit::TempBook::Start::Empty);
-        if (where == "file") book.add({bob()});
+        if (where == "file") book.add({kit::row("bob", "b")});
         const std::filesystem::path file =
             where == "missing" ? book.dir() / "none" / "KORVALE.mdb" : book.file();
         rlimit saved{};
@@ -110,7 +104,7 @@ private slots:
                      failure.contains(cause),
                  qPrintable(failure));
         QCOMPARE(std::filesystem::is_empty(book.dir()), where != "file");
-        if (where == "file") QCOMPARE(book.rows(), QStringList{bob()});
+        if (where == "file") QCOMPARE(book.rows(), QStringList{kit::row("bob", "b")});
     }
 
     void refusedBooks_data() {
@@ -197,13 +191,11 @@ private slots:
     }
 
     void bookReplacedOrDeletedWhileOpen() {
-        kit::TempBook book;
-        book.add({kit::row("old", "o")});
+        kit::TempBook book(QStringList{kit::row("old", "o")});
         ClientStore first;
         first.open(book.dir(), RecordSource::wholeTable());
         // Another book put in its place: the next store reads the new one.
-        kit::TempBook other;
-        other.add({kit::row("new", "n")});
+        kit::TempBook other(QStringList{kit::row("new", "n")});
         QVERIFY(std::rename(other.file().c_str(), book.file().c_str()) == 0);
         ClientStore second;
         second.open(book.dir(), RecordSource::wholeTable());

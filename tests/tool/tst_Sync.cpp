@@ -74,12 +74,10 @@ private:
 
 QString sync(const kit::TempBook& book, const QString& url) {
     int exitCode = 0;
-    const QString said =
-        run(KORVALE_DB_PATH, {"sync", QString::fromStdString(book.dir().string()), url, "--user", "tester"},
-            &exitCode);
+    const QString said = run(KORVALE_DB_PATH, {"sync", book.path(), url, "--user", "tester"}, &exitCode);
     if (exitCode != 0) qWarning().noquote() << said;
     // Whatever the sync leaves in the book's folder holds no trace of the password.
-    for (QDirIterator it(QString::fromStdString(book.dir().string()), QDir::Files); it.hasNext();) {
+    for (QDirIterator it(book.path(), QDir::Files); it.hasNext();) {
         QFile file(it.next());
         if (file.open(QIODevice::ReadOnly) && file.readAll().contains(kPassword.toUtf8()))
             return "password in " + file.fileName();
@@ -109,8 +107,7 @@ private slots:
     void cardOfAnotherClient() {
         QFETCH(bool, root);
         Server server;
-        kit::TempBook book;
-        book.add({kit::row("bob", "b")});
+        kit::TempBook book(QStringList{kit::row("bob", "b")});
         server.dav({"put", server.book(), "zq@x.org", "zoe quinn"});
         QVERIFY(!sync(book, root ? server.root() : server.book()).startsWith("failed"));
         QCOMPARE(book.rows(), QStringList({kit::row("bob", "b"), "zoe quinn||zq@x.org||||||"}));
@@ -118,8 +115,7 @@ private slots:
     }
     void updateScreenChangeReachesServer() {
         Server server;
-        kit::TempBook book;
-        book.add({kit::row("bob", "b")});
+        kit::TempBook book(QStringList{kit::row("bob", "b")});
         sync(book, server.book());
         {
             kit::App app(book);
@@ -143,7 +139,7 @@ private slots:
         const QString version =
             QRegularExpression("Conflict: ann .* restore \\S+ (\\d+)").match(said).captured(1);
         QVERIFY2(!version.isEmpty(), qPrintable(said));
-        run(KORVALE_DB_PATH, {"restore", QString::fromStdString(book.dir().string()), version});
+        run(KORVALE_DB_PATH, {"restore", book.path(), version});
         QCOMPARE(book.rows(), QStringList({"ann||book@x||||||"}));
     }
     void killedSyncsLoseAndDoubleNothing() {
@@ -163,20 +159,19 @@ private slots:
             if (kill % 5 == 4)
                 book.exec("DELETE FROM CLIENT_RECORDS WHERE rowid = (SELECT min(rowid) FROM CLIENT_RECORDS)");
             QProcess killed;
-            killed.start(KORVALE_DB_PATH, {"sync", QString::fromStdString(book.dir().string()), server.book(),
-                                           "--user", "tester"});
+            killed.start(KORVALE_DB_PATH, {"sync", book.path(), server.book(), "--user", "tester"});
             QTest::qWait(random.bounded(400));
             killed.kill();
             killed.waitForFinished();
             QVERIFY(!sync(book, server.book()).startsWith("failed"));
         }
-        QStringList inBook;
-        for (const QString& row : book.rows()) inBook << row.section('|', 0, 0);
-        QStringList onServer;
-        for (const QString& card : server.cards()) onServer << card.section('|', 0, 0);
-        inBook.sort();
-        onServer.sort();
-        QCOMPARE(onServer, inBook);
+        const auto namesOf = [](QStringList lines) {
+            for (QString& line : lines) line = line.section('|', 0, 0);
+            lines.sort();
+            return lines;
+        };
+        QStringList inBook = namesOf(book.rows());
+        QCOMPARE(namesOf(server.cards()), inBook);
         QCOMPARE(inBook.size(), 15 + 15 + 50 - 10);
         QCOMPARE(inBook.removeDuplicates(), 0);
     }
