@@ -28,6 +28,8 @@ korvale::ClientRecord contactAt(std::uint64_t index);
 // Writes DIR/KORVALE.mdb with korvale::createBook and fills it in one transaction with the store's own
 // insert statement.
 Book makeBook(const std::filesystem::path& dir, std::int64_t rows);
+// Makes DIR afresh, holding an empty book and nothing else; returns DIR.
+std::filesystem::path emptyBook(const std::filesystem::path& dir);
 
 // What a part is given: the books and their sizes, smallest first, a directory removed after the run, and
 // the directory of the benchmark's programs.

@@ -201,6 +201,13 @@ korvale::ClientRecord contactAt(std::uint64_t index) {
     return r;
 }
 
+std::filesystem::path emptyBook(const std::filesystem::path& dir) {
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    korvale::createBook(korvale::ClientStore::bookPath(dir));
+    return dir;
+}
+
 Book makeBook(const std::filesystem::path& dir, std::int64_t rows) {
     const std::filesystem::path file = korvale::ClientStore::bookPath(dir);
     std::filesystem::create_directories(dir);

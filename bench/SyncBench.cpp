@@ -20,8 +20,6 @@
 #include <thread>
 
 #include "bench/Bench.h"
-#include "store/BookSchema.h"
-#include "store/ClientStore.h"
 
 namespace bench {
 
@@ -166,13 +164,6 @@ Server& server(const Run& run) {
 Child sync(const Run& run, const std::filesystem::path& book) {
     return runChild({(run.programs.parent_path() / "korvale-db").string(), "sync", book.string(),
                      server(run).url(), "--user", kUser});
-}
-
-std::filesystem::path emptyBook(const std::filesystem::path& dir) {
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    korvale::createBook(korvale::ClientStore::bookPath(dir));
-    return dir;
 }
 
 }  // namespace

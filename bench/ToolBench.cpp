@@ -113,13 +113,6 @@ Sample tool(const Run& run, std::vector<std::string> arguments) {
     return {static_cast<double>(now.tv_sec * 1000000000LL + now.tv_nsec - child.spawnedNs) * 1e-9, child.cpu};
 }
 
-std::filesystem::path emptyBook(const std::filesystem::path& dir) {
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    korvale::createBook(korvale::ClientStore::bookPath(dir));
-    return dir;
-}
-
 }  // namespace
 
 std::vector<Figure> toolTransfers(const Run& run) {
