@@ -134,6 +134,7 @@ private slots:
         QVERIFY(add);
         const QFontInfo field(add->findChild<QLineEdit*>("Text1")->font());
         QVERIFY2(field.family().startsWith("Liberation Sans"), qPrintable(field.family()));
+        QCOMPARE(field.pointSizeF(), 8.25);
         QSet<QString> faces;
         for (const QLabel* label : add->findChildren<QLabel*>())
             faces << QFontInfo(label->font()).family().section(' ', 0, 1);
