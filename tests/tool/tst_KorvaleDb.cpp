@@ -357,20 +357,23 @@ private slots:
     }
 
     void upgradeAddsTheHistoryToAnOlderBook_data() {
-        QTest::addColumn<bool>("older");
+        QTest::addColumn<QString>("before");  // what the book was made before
         QTest::addColumn<bool>("busy");
         QTest::addColumn<QString>("said");
-        QTest::newRow("book made before the history") << true << false << "now keeps history";
-        QTest::newRow("busy book") << true << true << "is busy";
-        QTest::newRow("book that has it") << false << false << "already keeps history";
+        QTest::newRow("book made before the history") << "history" << false << "now keeps history";
+        QTest::newRow("busy book") << "history" << true << "is busy";
+        QTest::newRow("book made before sync") << "sync" << false << "now has the tables SYNC_SERVER";
+        QTest::newRow("book that has it") << "" << false << "already keeps history";
     }
 
     void upgradeAddsTheHistoryToAnOlderBook() {
-        QFETCH(bool, older);
+        QFETCH(QString, before);
         QFETCH(bool, busy);
         QFETCH(QString, said);
-        const kit::TempBook book(older ? kit::TempBook::Start::Empty : kit::TempBook::Start::WithBook);
-        if (older)
+        const kit::TempBook book(before == "history" ? kit::TempBook::Start::Empty
+                                                     : kit::TempBook::Start::WithBook);
+        if (before == "sync") book.exec("DROP TABLE SYNC_SERVER; DROP TABLE SYNC_CARDS");
+        if (before == "history")
             book.exec(
                 "PRAGMA journal_mode = WAL; CREATE TABLE CLIENT_RECORDS (Name TEXT, address TEXT, "
                 "email_id TEXT, dob TEXT, H_PHONE TEXT, W_PHONE TEXT, cell_no TEXT, remarks TEXT, CATEGORY "
