@@ -41,31 +41,30 @@ CommandLine parseCommandLine(std::span<const CommandSyntax> commands, std::span<
     bool optionsEnded = false;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const std::string word = arguments[i];
-        // "--format csv" and "--format=csv" alike.
-        const auto valueOf = [&](bool accepted, std::string_view option) -> std::optional<std::string> {
-            if (!accepted) return std::nullopt;
-            if (word == option) {
-                if (i + 1 == arguments.size()) throw UsageError(std::string(option) + " needs a value");
-                return arguments[++i];
-            }
-            if (word.starts_with(std::string(option) + "=")) return word.substr(option.size() + 1);
-            return std::nullopt;
-        };
         if (optionsEnded || word.size() < 2 || word[0] != '-') {
             words.push_back(word);
-        } else if (word == "--") {
-            optionsEnded = true;
-        } else if (auto format = valueOf(syntax.takesFormat, "--format")) {
-            line.format = std::move(format);
-        } else if (auto output = valueOf(syntax.takesOutput, "-o")) {
-            line.output = *output;
-        } else if (auto user = valueOf(syntax.takesUser, "--user")) {
-            line.user = std::move(user);
-        } else if (syntax.takesDryRun && word == "--dry-run") {
-            line.dryRun = true;
-        } else {
-            throw UsageError(std::string(syntax.name) + " has no option " + word);
+            continue;
         }
+        if (word == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        const std::string_view name = std::string_view(word).substr(0, word.find('='));
+        const auto option = std::find_if(syntax.options.begin(), syntax.options.end(),
+                                         [&](const OptionSyntax& o) { return o.name == name; });
+        if (option == syntax.options.end())
+            throw UsageError(std::string(syntax.name) + " has no option " + word);
+        std::string value;
+        if (!option->takesValue) {
+            if (name.size() != word.size()) throw UsageError(std::string(name) + " takes no value");
+        } else if (name.size() != word.size()) {
+            value = word.substr(name.size() + 1);
+        } else if (i + 1 == arguments.size()) {
+            throw UsageError(std::string(name) + " needs a value");
+        } else {
+            value = arguments[++i];
+        }
+        line.options.insert_or_assign(std::string(name), std::move(value));
     }
 
     const auto count = static_cast<int>(words.size());

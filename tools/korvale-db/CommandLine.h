@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <span>
 #include <stdexcept>
@@ -12,17 +13,20 @@
 
 namespace korvale::tool {
 
+// An option a command accepts: "--dry-run" alone, or "--format csv" / "--format=csv" with a value.
+struct OptionSyntax {
+    std::string_view name;
+    bool takesValue = false;
+};
+
 // What one command accepts after its name: the book's directory, which may be left out, then `operands`
-// more words (the last `optional` of them may be left out; `words` names them), and the options it names.
+// more words (the last `optional` of them may be left out; `words` names them), and `options`.
 struct CommandSyntax {
     std::string_view name;
     std::string_view words;
     int operands = 0;
     int optional = 0;
-    bool takesFormat = false;
-    bool takesOutput = false;
-    bool takesDryRun = false;
-    bool takesUser = false;
+    std::span<const OptionSyntax> options;
 };
 
 // A command line that follows its command's syntax.
@@ -30,10 +34,14 @@ struct CommandLine {
     std::string command;
     korvale::BookLocation book;
     std::vector<std::string> operands;
-    std::optional<std::string> format;
-    std::optional<std::filesystem::path> output;
-    bool dryRun = false;
-    std::optional<std::string> user;
+    // The options given, by name ("--format"); a flag's value is empty.
+    std::map<std::string, std::string, std::less<>> options;
+
+    bool has(std::string_view option) const { return options.contains(option); }
+    std::optional<std::string> value(std::string_view option) const {
+        const auto found = options.find(option);
+        return found == options.end() ? std::nullopt : std::optional<std::string>(found->second);
+    }
 };
 
 // A command line that follows no syntax; the text says what is wrong with it.

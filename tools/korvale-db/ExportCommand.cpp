@@ -15,13 +15,15 @@
 #include "store/ClientRecord.h"
 #include "store/Statements.h"
 #include "store/StoreError.h"
-#include "tools/korvale-db/ContactMapping.h"
-#include "tools/korvale-db/CsvFormat.h"
+#include "exchange/ContactMapping.h"
+#include "exchange/CsvFormat.h"
 #include "tools/korvale-db/Progress.h"
 #include "tools/korvale-db/ToolBook.h"
-#include "tools/korvale-db/VCardWriter.h"
+#include "exchange/VCardWriter.h"
 
 namespace korvale::tool {
+
+using namespace korvale::exchange;
 
 namespace {
 
@@ -31,7 +33,7 @@ constexpr std::size_t kFlushAt = 1 << 20;
 constexpr const char* kRowCount = "SELECT count(*) FROM CLIENT_RECORDS";
 
 Format formatOf(const CommandLine& line) {
-    const std::string name = line.format.value_or("vcard");
+    const std::string name = line.value("--format").value_or("vcard");
     if (name == "vcard") return Format::VCard4;
     if (name == "vcard3") return Format::VCard3;
     if (name == "csv") return Format::Csv;
@@ -99,7 +101,8 @@ std::uint64_t rowCount(BookConnection& book) {
 int exportContacts(const CommandLine& line) {
     const Format format = formatOf(line);
     const auto book = openBook(line.book.dir);
-    ExportOutput output(line.output);
+    const std::optional<std::string> file = line.value("-o");
+    ExportOutput output(file ? std::optional<std::filesystem::path>(*file) : std::nullopt);
     std::string buffer;
     buffer.reserve(kFlushAt + kFlushAt / 4);
     DateMemo dates;

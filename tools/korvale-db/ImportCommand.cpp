@@ -14,15 +14,17 @@
 
 #include "store/Statements.h"
 #include "store/StoreError.h"
-#include "tools/korvale-db/ContactMapping.h"
-#include "tools/korvale-db/CsvFormat.h"
-#include "tools/korvale-db/FormatError.h"
+#include "exchange/ContactMapping.h"
+#include "exchange/CsvFormat.h"
+#include "exchange/FormatError.h"
 #include "tools/korvale-db/ImportReport.h"
 #include "tools/korvale-db/Progress.h"
 #include "tools/korvale-db/ToolBook.h"
-#include "tools/korvale-db/VCardReader.h"
+#include "exchange/VCardReader.h"
 
 namespace korvale::tool {
+
+using namespace korvale::exchange;
 
 namespace {
 
@@ -177,21 +179,21 @@ int importContacts(const CommandLine& line) {
     // The write lock is taken first even for a dry run, so that its report holds for the book as it is.
     SQLite::Transaction transaction = beginWriting(*book, "Cannot import " + file);
     try {
-        ContactSink sink(*book, line.dryRun, report);
+        ContactSink sink(*book, line.has("--dry-run"), report);
         Progress progress("Importing", text.size());
         if (looksLikeVCard(text)) {
             readCards(text, sink, progress);
         } else {
             readCsv(text, sink, progress);
         }
-        if (!line.dryRun) transaction.commit();
+        if (!line.has("--dry-run")) transaction.commit();
     } catch (const FormatError& e) {
         throw StoreError("Cannot import " + file + ": " + e.what() + ". Nothing was added to the book.");
     } catch (const SQLite::Exception& e) {
         throw book->tableFailure(
             "Cannot import " + file + " into the book " + book->path().string() + "; nothing was added", e);
     }
-    report.print(std::cout, file, line.dryRun);
+    report.print(std::cout, file, line.has("--dry-run"));
     return EXIT_SUCCESS;
 }
 

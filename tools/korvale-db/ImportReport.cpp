@@ -2,6 +2,8 @@
 
 namespace korvale::tool {
 
+using namespace korvale::exchange;
+
 namespace {
 
 // Long lists stop here; the count says how many more there were.

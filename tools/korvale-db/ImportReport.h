@@ -7,9 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "tools/korvale-db/ContactMapping.h"
+#include "exchange/ContactMapping.h"
 
 namespace korvale::tool {
+
+using exchange::Contact;
 
 // What an import did: contacts added, skipped and why, names that stood in the book before, and what
 // of the file found no column.

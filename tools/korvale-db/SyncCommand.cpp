@@ -13,19 +13,22 @@
 #include "store/BookHistory.h"
 #include "store/StoreError.h"
 #include "store/SyncState.h"
-#include "tools/korvale-db/ContactMapping.h"
-#include "tools/korvale-db/DavClient.h"
-#include "tools/korvale-db/DavXml.h"
-#include "tools/korvale-db/FormatError.h"
+#include "exchange/ContactMapping.h"
+#include "sync/DavClient.h"
+#include "sync/DavXml.h"
+#include "exchange/FormatError.h"
 #include "tools/korvale-db/Password.h"
 #include "tools/korvale-db/Progress.h"
-#include "tools/korvale-db/ServerDiscovery.h"
+#include "sync/ServerDiscovery.h"
 #include "tools/korvale-db/SyncBook.h"
 #include "tools/korvale-db/SyncReport.h"
 #include "tools/korvale-db/ToolBook.h"
-#include "tools/korvale-db/VCardReader.h"
+#include "exchange/VCardReader.h"
 
 namespace korvale::tool {
+
+using namespace korvale::exchange;
+using namespace korvale::sync;
 
 namespace {
 
@@ -441,7 +444,7 @@ int syncBook(const CommandLine& line) {
         addSyncState(connection->db());
         transaction.commit();
     }
-    const QString user = QString::fromStdString(line.user.value_or(std::string()));
+    const QString user = QString::fromStdString(line.value("--user").value_or(std::string()));
     DavClient dav(user, user.isEmpty() ? QString() : serverPassword(user));
 
     std::optional<SyncBook::Server> server = book.server();

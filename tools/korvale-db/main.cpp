@@ -32,15 +32,22 @@ struct Command {
     int (*run)(const CommandLine&);
 };
 
+constexpr std::array<OptionSyntax, 2> kExportOptions{
+    {{.name = "--format", .takesValue = true}, {.name = "-o", .takesValue = true}}};
+constexpr std::array<OptionSyntax, 1> kImportOptions{{{.name = "--dry-run", .takesValue = false}}};
+constexpr std::array<OptionSyntax, 1> kSyncOptions{{{.name = "--user", .takesValue = true}}};
+
 constexpr std::array<Command, 8> kCommands{{
-    {{"init", ""}, initBook},
-    {{"upgrade", ""}, upgradeBook},
-    {{"export", "", 0, 0, true, true}, exportContacts},
-    {{"import", "FILE", 1, 0, false, false, true}, importContacts},
-    {{"history", "[NAME]", 1, 1}, showHistory},
-    {{"restore", "ID", 1}, restoreVersion},
-    {{"forget", "NAME", 1}, forgetName},
-    {{"sync", "URL", 1, 0, false, false, false, true}, syncBook},
+    {{.name = "init", .words = "", .operands = 0, .optional = 0, .options = {}}, initBook},
+    {{.name = "upgrade", .words = "", .operands = 0, .optional = 0, .options = {}}, upgradeBook},
+    {{.name = "export", .words = "", .operands = 0, .optional = 0, .options = kExportOptions},
+     exportContacts},
+    {{.name = "import", .words = "FILE", .operands = 1, .optional = 0, .options = kImportOptions},
+     importContacts},
+    {{.name = "history", .words = "[NAME]", .operands = 1, .optional = 1, .options = {}}, showHistory},
+    {{.name = "restore", .words = "ID", .operands = 1, .optional = 0, .options = {}}, restoreVersion},
+    {{.name = "forget", .words = "NAME", .operands = 1, .optional = 0, .options = {}}, forgetName},
+    {{.name = "sync", .words = "URL", .operands = 1, .optional = 0, .options = kSyncOptions}, syncBook},
 }};
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace korvale::tool {
+namespace korvale::exchange {
 
 // A file that cannot be read as contacts: the line where reading stopped and why.
 class FormatError : public std::runtime_error {
@@ -17,4 +17,4 @@ private:
     std::size_t line_;
 };
 
-}  // namespace korvale::tool
+}  // namespace korvale::exchange

@@ -1,8 +1,8 @@
-#include "tools/korvale-db/VCardWriter.h"
+#include "exchange/VCardWriter.h"
 
 #include <array>
 
-namespace korvale::tool {
+namespace korvale::exchange {
 
 namespace {
 
@@ -106,4 +106,4 @@ void VCardWriter::endLine() {
     out_ += kCrlf;
 }
 
-}  // namespace korvale::tool
+}  // namespace korvale::exchange

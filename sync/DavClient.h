@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-namespace korvale::tool {
+namespace korvale::sync {
 
 struct DavReply {
     // The HTTP status; 0 when no answer came (the network, a refused certificate).
@@ -41,4 +41,4 @@ private:
 // What a reply that is not `expected` says, naming the request and the URL without its user part.
 QString failureText(const QByteArray& verb, const QUrl& url, const DavReply& reply);
 
-}  // namespace korvale::tool
+}  // namespace korvale::sync

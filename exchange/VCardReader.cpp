@@ -1,14 +1,14 @@
-#include "tools/korvale-db/VCardReader.h"
+#include "exchange/VCardReader.h"
 
 #include <iconv.h>
 
 #include <algorithm>
 #include <array>
 
-#include "tools/korvale-db/FormatError.h"
-#include "tools/korvale-db/Utf8.h"
+#include "exchange/FormatError.h"
+#include "exchange/Utf8.h"
 
-namespace korvale::tool {
+namespace korvale::exchange {
 
 namespace {
 
@@ -327,4 +327,4 @@ std::vector<std::string_view> splitEscaped(std::string_view raw, char separator)
     return parts;
 }
 
-}  // namespace korvale::tool
+}  // namespace korvale::exchange

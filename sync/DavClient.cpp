@@ -1,4 +1,4 @@
-#include "tools/korvale-db/DavClient.h"
+#include "sync/DavClient.h"
 
 #include <QEventLoop>
 #include <QNetworkReply>
@@ -6,7 +6,7 @@
 
 #include <memory>
 
-namespace korvale::tool {
+namespace korvale::sync {
 
 namespace {
 constexpr int kTransferTimeoutMs = 120000;
@@ -50,4 +50,4 @@ QString failureText(const QByteArray& verb, const QUrl& url, const DavReply& rep
     return where + QStringLiteral(": the server answered ") + QString::number(reply.status);
 }
 
-}  // namespace korvale::tool
+}  // namespace korvale::sync

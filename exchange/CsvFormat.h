@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace korvale::tool {
+namespace korvale::exchange {
 
 // CSV as RFC 4180 has it: fields separated by commas, records by CRLF, a field quoted when it holds a
 // comma, a quote or a line break, a quote inside doubled.
@@ -32,4 +32,4 @@ private:
     std::size_t recordLine_ = 0;
 };
 
-}  // namespace korvale::tool
+}  // namespace korvale::exchange

@@ -1,4 +1,4 @@
-#include "tools/korvale-db/ContactMapping.h"
+#include "exchange/ContactMapping.h"
 
 #include <algorithm>
 #include <array>
@@ -8,9 +8,9 @@
 #include <QDate>
 
 #include "rules/DateCheck.h"
-#include "tools/korvale-db/FormatError.h"
+#include "exchange/FormatError.h"
 
-namespace korvale::tool {
+namespace korvale::exchange {
 
 namespace {
 
@@ -299,4 +299,4 @@ Contact contactFromCsv(const CsvHeader& header, const std::vector<std::string>& 
     return contact;
 }
 
-}  // namespace korvale::tool
+}  // namespace korvale::exchange

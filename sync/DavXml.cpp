@@ -1,9 +1,9 @@
-#include "tools/korvale-db/DavXml.h"
+#include "sync/DavXml.h"
 
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
-namespace korvale::tool {
+namespace korvale::sync {
 
 namespace {
 
@@ -178,4 +178,4 @@ bool readMultistatus(const QByteArray& body, Multistatus& out) {
     return !xml.hasError();
 }
 
-}  // namespace korvale::tool
+}  // namespace korvale::sync

@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <vector>
 
-namespace korvale::tool {
+namespace korvale::sync {
 
 // One <response> of a WebDAV multistatus: a resource and those of its properties the server found.
 struct DavResource {
@@ -38,4 +38,4 @@ QByteArray multigetReport(const QStringList& hrefs);
 // Reads a 207 body. Returns false for text that is no multistatus.
 bool readMultistatus(const QByteArray& body, Multistatus& out);
 
-}  // namespace korvale::tool
+}  // namespace korvale::sync

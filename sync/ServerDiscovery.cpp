@@ -1,9 +1,9 @@
-#include "tools/korvale-db/ServerDiscovery.h"
+#include "sync/ServerDiscovery.h"
 
 #include "store/StoreError.h"
-#include "tools/korvale-db/DavXml.h"
+#include "sync/DavXml.h"
 
-namespace korvale::tool {
+namespace korvale::sync {
 
 namespace {
 
@@ -58,4 +58,4 @@ QUrl findAddressBook(DavClient& dav, const QUrl& given) {
     throw StoreError("Cannot sync: there is no address book in " + shown(homeUrl));
 }
 
-}  // namespace korvale::tool
+}  // namespace korvale::sync

@@ -1,6 +1,6 @@
-#include "tools/korvale-db/Utf8.h"
+#include "exchange/Utf8.h"
 
-namespace korvale::tool {
+namespace korvale::exchange {
 
 bool isUtf8(std::string_view text) {
     std::size_t i = 0;
@@ -36,4 +36,4 @@ bool isUtf8(std::string_view text) {
     return true;
 }
 
-}  // namespace korvale::tool
+}  // namespace korvale::exchange

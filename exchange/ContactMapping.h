@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "store/ClientRecord.h"
-#include "tools/korvale-db/VCardReader.h"
-#include "tools/korvale-db/VCardWriter.h"
+#include "exchange/VCardReader.h"
+#include "exchange/VCardWriter.h"
 
-namespace korvale::tool {
+namespace korvale::exchange {
 
 // What a card says of a dob text, read with the screens' own date rule; texts the rule reads slowly
 // are read once.
@@ -62,4 +62,4 @@ CsvHeader readCsvHeader(const std::vector<std::string>& fields, std::size_t line
 Contact contactFromCsv(const CsvHeader& header, const std::vector<std::string>& headerFields,
                        std::vector<std::string>& fields);
 
-}  // namespace korvale::tool
+}  // namespace korvale::exchange

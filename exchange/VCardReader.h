@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace korvale::tool {
+namespace korvale::exchange {
 
 struct VCardParameter {
     std::string name;  // upper case; 2.1's bare words become TYPE or ENCODING
@@ -60,4 +60,4 @@ std::string unescape(std::string_view raw, bool full = true);
 // The parts of an escaped value between unescaped separators, still escaped.
 std::vector<std::string_view> splitEscaped(std::string_view raw, char separator);
 
-}  // namespace korvale::tool
+}  // namespace korvale::exchange

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace korvale::tool {
+namespace korvale::exchange {
 
 enum class VCardVersion { V3, V4 };
 
@@ -36,4 +36,4 @@ private:
     std::string folding_;
 };
 
-}  // namespace korvale::tool
+}  // namespace korvale::exchange

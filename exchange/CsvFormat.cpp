@@ -1,11 +1,11 @@
-#include "tools/korvale-db/CsvFormat.h"
+#include "exchange/CsvFormat.h"
 
 #include <algorithm>
 
-#include "tools/korvale-db/FormatError.h"
-#include "tools/korvale-db/Utf8.h"
+#include "exchange/FormatError.h"
+#include "exchange/Utf8.h"
 
-namespace korvale::tool {
+namespace korvale::exchange {
 
 void appendCsvField(std::string& out, std::string_view field, bool first) {
     if (!first) out += ',';
@@ -85,4 +85,4 @@ bool CsvReader::next(std::vector<std::string>& fields) {
     }
 }
 
-}  // namespace korvale::tool
+}  // namespace korvale::exchange
