@@ -12,14 +12,15 @@
 #include <SQLiteCpp/Statement.h>
 #include <sqlite3.h>
 
+#include "exchange/ContactMapping.h"
+#include "exchange/CsvFormat.h"
+#include "exchange/VCardWriter.h"
 #include "store/ClientRecord.h"
 #include "store/Statements.h"
 #include "store/StoreError.h"
-#include "exchange/ContactMapping.h"
-#include "exchange/CsvFormat.h"
+#include "tools/korvale-db/ExportOutput.h"
 #include "tools/korvale-db/Progress.h"
 #include "tools/korvale-db/ToolBook.h"
-#include "exchange/VCardWriter.h"
 
 namespace korvale::tool {
 
@@ -39,57 +40,6 @@ Format formatOf(const CommandLine& line) {
     if (name == "csv") return Format::Csv;
     throw UsageError("export has no format " + name + " (vcard, vcard3 or csv)");
 }
-
-std::string failed(const std::string& what, int error) {
-    return what + ": " + std::strerror(error);
-}
-
-// Standard output, or a file that appears under its name only once it is whole: written beside it
-// under a temporary name, flushed to disk, then renamed over it, so that a failed export leaves any
-// earlier file as it was. Created 0600 like the book: it holds the same contacts.
-class ExportOutput {
-public:
-    explicit ExportOutput(const std::optional<std::filesystem::path>& file) {
-        if (!file) return;
-        target_ = *file;
-        temporary_ = target_.string() + ".XXXXXX";
-        fd_ = ::mkstemp(temporary_.data());
-        if (fd_ < 0) throw StoreError(failed("Cannot write " + target_.string(), errno));
-    }
-    ~ExportOutput() {
-        if (fd_ != STDOUT_FILENO) {
-            ::close(fd_);
-            ::unlink(temporary_.c_str());
-        }
-    }
-    ExportOutput(const ExportOutput&) = delete;
-    ExportOutput& operator=(const ExportOutput&) = delete;
-
-    std::string name() const { return fd_ == STDOUT_FILENO ? "standard output" : target_.string(); }
-
-    void write(std::string& buffer) {
-        std::size_t done = 0;
-        while (done < buffer.size()) {
-            const ssize_t n = ::write(fd_, buffer.data() + done, buffer.size() - done);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) throw StoreError(failed("Cannot write to " + name(), errno));
-            done += static_cast<std::size_t>(n);
-        }
-        buffer.clear();
-    }
-
-    void finish() {
-        if (fd_ == STDOUT_FILENO) return;
-        if (::fsync(fd_) != 0 || ::rename(temporary_.c_str(), target_.c_str()) != 0) {
-            throw StoreError(failed("Cannot write " + target_.string(), errno));
-        }
-    }
-
-private:
-    int fd_ = STDOUT_FILENO;
-    std::filesystem::path target_;
-    std::string temporary_;
-};
 
 std::uint64_t rowCount(BookConnection& book) {
     SQLite::Statement count(book.db(), kRowCount);

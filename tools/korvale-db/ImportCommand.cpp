@@ -12,15 +12,16 @@
 
 #include <SQLiteCpp/Statement.h>
 
-#include "store/Statements.h"
-#include "store/StoreError.h"
 #include "exchange/ContactMapping.h"
 #include "exchange/CsvFormat.h"
 #include "exchange/FormatError.h"
+#include "exchange/VCardReader.h"
+#include "store/Statements.h"
+#include "store/StoreError.h"
 #include "tools/korvale-db/ImportReport.h"
+#include "tools/korvale-db/MappedFile.h"
 #include "tools/korvale-db/Progress.h"
 #include "tools/korvale-db/ToolBook.h"
-#include "exchange/VCardReader.h"
 
 namespace korvale::tool {
 
@@ -37,39 +38,6 @@ constexpr int kRowidParam = static_cast<int>(kColumnCount) + 1;
 // One transaction adds every contact: with the engine's default 2 MB of page cache, a large file would
 // spill the Name index's pages to the journal and read them back again and again.
 constexpr const char* kImportCache = "PRAGMA cache_size = -131072";
-
-// The file's bytes, mapped rather than read: a large file costs no copy.
-class MappedFile {
-public:
-    explicit MappedFile(const std::filesystem::path& file) {
-        const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-        struct stat info {};
-        if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-            const std::string why = fd < 0 ? std::strerror(errno) : "it is not a regular file";
-            if (fd >= 0) ::close(fd);
-            throw StoreError("Cannot read " + file.string() + ": " + why);
-        }
-        size_ = static_cast<std::size_t>(info.st_size);
-        if (size_ > 0) data_ = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd, 0);
-        const int error = errno;
-        ::close(fd);
-        if (data_ == MAP_FAILED)
-            throw StoreError("Cannot read " + file.string() + ": " + std::strerror(error));
-    }
-    ~MappedFile() {
-        if (size_ > 0 && data_ != MAP_FAILED) ::munmap(data_, size_);
-    }
-    MappedFile(const MappedFile&) = delete;
-    MappedFile& operator=(const MappedFile&) = delete;
-
-    std::string_view text() const {
-        return size_ > 0 ? std::string_view(static_cast<const char*>(data_), size_) : std::string_view();
-    }
-
-private:
-    void* data_ = nullptr;
-    std::size_t size_ = 0;
-};
 
 bool looksLikeVCard(std::string_view text) {
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);

@@ -10,20 +10,20 @@
 #include <set>
 #include <unordered_set>
 
+#include "exchange/ContactMapping.h"
+#include "exchange/FormatError.h"
+#include "exchange/VCardReader.h"
 #include "store/BookHistory.h"
 #include "store/StoreError.h"
 #include "store/SyncState.h"
-#include "exchange/ContactMapping.h"
 #include "sync/DavClient.h"
 #include "sync/DavXml.h"
-#include "exchange/FormatError.h"
+#include "sync/ServerDiscovery.h"
 #include "tools/korvale-db/Password.h"
 #include "tools/korvale-db/Progress.h"
-#include "sync/ServerDiscovery.h"
 #include "tools/korvale-db/SyncBook.h"
 #include "tools/korvale-db/SyncReport.h"
 #include "tools/korvale-db/ToolBook.h"
-#include "exchange/VCardReader.h"
 
 namespace korvale::tool {
 
