@@ -146,7 +146,9 @@ public:
             record[Column::Name] =
                 joinNonEmpty({n[Prefix], n[Given], n[Additional], n[Family], n[Suffix]}, " ");
         }
-        contact_.named = !record[Column::Name].empty();
+        // A card with an FN or an N property is named, even when both are empty, as the book writes a
+        // row without a name, so that it comes back.
+        contact_.named = fn_ || n_;
         record[Column::dob] = dob_ && birthday_ && !agree(*dob_, *birthday_) ? *birthday_
                               : dob_                                         ? *dob_
                                                                              : birthday_.value_or("");
