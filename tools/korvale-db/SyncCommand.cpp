@@ -397,10 +397,8 @@ void Sync::putCard(const std::string& href, KnownCard card, std::int64_t row, bo
     for (std::size_t i = 0; i < kColumnCount; ++i) texts[i] = values.values[i];
     std::string body;
     VCardWriter writer(body, VCardVersion::V3);
-    writeCard(writer, texts, dates_);
-    // The UID goes right after BEGIN and VERSION; servers match cards by it.
-    const std::size_t afterVersion = body.find("\r\n", body.find("VERSION:")) + 2;
-    body.insert(afterVersion, "UID:" + card.uid + "\r\n");
+    // Servers match cards by their UID.
+    writeCard(writer, texts, dates_, card.uid);
 
     const QUrl url = urlOf(href);
     const DavReply reply = dav_.send(
