@@ -32,8 +32,9 @@ public:
         const std::filesystem::path book = dir / "store" / "collection-root" / kUser / "book";
         std::filesystem::create_directories(book);
         std::ofstream(book / ".Radicale.props") << R"({"tag": "VADDRESSBOOK"})";
-        multiget_ = dir / "multiget.xml";
-        std::ofstream body(multiget_);
+        const std::filesystem::path multiget = dir / "multiget.xml";
+        std::ofstream body(multiget);
+        data_ = std::string("@").append(multiget.string());  // curl reads the body from the file
         body << R"(<?xml version="1.0" encoding="UTF-8"?><C:addressbook-multiget xmlns:D="DAV:" )"
              << R"(xmlns:C="urn:ietf:params:xml:ns:carddav"><D:prop><D:getetag/><C:address-data/></D:prop>)";
         for (std::int64_t i = 0; i < kCards; ++i) {
@@ -79,14 +80,14 @@ public:
     Sample multiget() const {
         return runChild({"curl", "-sf", "-o", "/dev/null", "-u", std::string(kUser) + ':' + kPassword, "-X",
                          "REPORT", "-H", "Depth: 1", "-H", "Content-Type: application/xml; charset=utf-8",
-                         "--data-binary", "@" + multiget_.string(), url_})
+                         "--data-binary", data_, url_})
             .sample();
     }
 
 private:
     QProcess radicale_;
     std::string url_;
-    std::filesystem::path multiget_;
+    std::string data_;
 };
 
 // One server for both parts, made by the first that runs and stopped with the application object.
