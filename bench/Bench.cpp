@@ -48,9 +48,12 @@ Child runChild(std::vector<std::string> argv) {
     for (std::string& a : argv) args.push_back(a.data());
     args.push_back(nullptr);
     Child child;
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    child.spawnedNs = now.tv_sec * 1000000000LL + now.tv_nsec;
+    const auto monotonic = [] {
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        return now.tv_sec * 1000000000LL + now.tv_nsec;
+    };
+    child.spawnedNs = monotonic();
     pid_t pid = 0;
     const int rc = ::posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -66,6 +69,7 @@ Child runChild(std::vector<std::string> argv) {
     rusage usage{};
     while (::wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
     }
+    child.wall = static_cast<double>(monotonic() - child.spawnedNs) * 1e-9;
     child.cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                 static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) throw std::runtime_error(argv[0] + " failed");

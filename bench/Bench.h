@@ -25,6 +25,8 @@ struct Book {
 
 // The contact stored as row `index` of every book, whatever its size.
 korvale::ClientRecord contactAt(std::uint64_t index);
+// The vCard 3.0 of contactAt(index), as the card library writes it, with the UID "card-<index>".
+std::string cardAt(std::uint64_t index);
 // Writes DIR/KORVALE.mdb with korvale::createBook and fills it in one transaction with the store's own
 // insert statement.
 Book makeBook(const std::filesystem::path& dir, std::int64_t rows);
@@ -100,7 +102,8 @@ void compare(std::vector<Figure>& out, const std::string& action, Figure::Unit u
 struct Child {
     std::int64_t spawnedNs = 0;  // CLOCK_MONOTONIC just before the spawn
     std::string out;
-    double cpu = 0;  // its user and system time
+    double wall = 0, cpu = 0;  // from the spawn to its end; its user and system time
+    Sample sample() const { return {wall, cpu}; }
 };
 Child runChild(std::vector<std::string> argv);
 

@@ -5,19 +5,14 @@
 // korvale-db's own CPU time, as Radicale alone takes over a second to answer any question about a whole
 // address book of 10,000 cards (its wall clock is in the report beside it).
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
+#include <QCoreApplication>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QThread>
 #include <fstream>
 #include <memory>
 #include <stdexcept>
-#include <thread>
 
 #include "bench/Bench.h"
 
@@ -30,50 +25,6 @@ constexpr double kIdleBudget = 0.050;
 constexpr const char* kUser = "bench";
 constexpr const char* kPassword = "bench-only-password";
 
-// A text value with ",", ";", "\" and line breaks escaped.
-std::string escaped(const std::string& value) {
-    std::string out;
-    for (const char c : value) {
-        if (c == ',' || c == ';' || c == '\\') out += '\\';
-        out += c == '\n' ? std::string("\\n") : std::string(1, c);
-    }
-    return out;
-}
-
-std::string cardAt(std::uint64_t index) {
-    using korvale::Column;
-    const korvale::ClientRecord r = contactAt(index);
-    return "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:card-" + std::to_string(index) +
-           "\r\nFN:" + escaped(r[Column::Name]) + "\r\nN:" + escaped(r[Column::Name]) + ";;;;\r\nADR:;;" +
-           escaped(r[Column::address]) + ";;;;\r\nEMAIL;TYPE=INTERNET:" + escaped(r[Column::email_id]) +
-           "\r\nTEL;TYPE=CELL:" + escaped(r[Column::cell_no]) + "\r\nNOTE:" + escaped(r[Column::remarks]) +
-           "\r\nCATEGORIES:" + escaped(r[Column::CATEGORY]) + "\r\nEND:VCARD\r\n";
-}
-
-std::uint16_t freePort() {
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (::bind(s, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-        ::getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-        throw std::runtime_error("no free port on 127.0.0.1");
-    ::close(s);
-    return ntohs(address.sin_port);
-}
-
-bool listening(std::uint16_t port) {
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(port);
-    const bool up = ::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    ::close(s);
-    return up;
-}
-
 // Radicale with the address book /bench/book/ of kCards cards, its log silenced, stopped at the end.
 class Server {
 public:
@@ -81,8 +32,9 @@ public:
         const std::filesystem::path book = dir / "store" / "collection-root" / kUser / "book";
         std::filesystem::create_directories(book);
         std::ofstream(book / ".Radicale.props") << R"({"tag": "VADDRESSBOOK"})";
-        multiget_ = dir / "multiget.xml";
-        std::ofstream body(multiget_);
+        const std::filesystem::path multiget = dir / "multiget.xml";
+        std::ofstream body(multiget);
+        data_ = std::string("@").append(multiget.string());  // curl reads the body from the file
         body << R"(<?xml version="1.0" encoding="UTF-8"?><C:addressbook-multiget xmlns:D="DAV:" )"
              << R"(xmlns:C="urn:ietf:params:xml:ns:carddav"><D:prop><D:getetag/><C:address-data/></D:prop>)";
         for (std::int64_t i = 0; i < kCards; ++i) {
@@ -94,70 +46,56 @@ public:
         body.close();
         std::ofstream(dir / "users") << kUser << ':' << kPassword;
 
-        const std::uint16_t port = freePort();
+        QTcpServer probe;  // a port free on 127.0.0.1
+        if (!probe.listen(QHostAddress::LocalHost)) throw std::runtime_error("no free port on 127.0.0.1");
+        const quint16 port = probe.serverPort();
+        probe.close();
         url_ = "http://127.0.0.1:" + std::to_string(port) + "/" + kUser + "/book/";
-        std::vector<std::string> argv{"radicale",
-                                      "--config",
-                                      "",
-                                      "--server-hosts",
-                                      "127.0.0.1:" + std::to_string(port),
-                                      "--storage-filesystem-folder",
-                                      (dir / "store").string(),
-                                      "--auth-type",
-                                      "htpasswd",
-                                      "--auth-htpasswd-filename",
-                                      (dir / "users").string(),
-                                      "--auth-htpasswd-encryption",
-                                      "plain",
-                                      "--rights-type",
-                                      "owner_only"};
-        std::vector<char*> args;
-        for (std::string& a : argv) args.push_back(a.data());
-        args.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-        const int rc = ::posix_spawnp(&pid_, args[0], &actions, nullptr, args.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (rc != 0) throw std::runtime_error("cannot start radicale (apt install radicale)");
-        for (int tries = 0; !listening(port); ++tries) {
-            if (tries == 200) throw std::runtime_error("radicale did not start");
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        radicale_.setStandardOutputFile(QProcess::nullDevice());
+        radicale_.setStandardErrorFile(QProcess::nullDevice());
+        radicale_.start(
+            "radicale",
+            {"--config", "", "--server-hosts", QStringLiteral("127.0.0.1:%1").arg(port),
+             "--storage-filesystem-folder", QString::fromStdString((dir / "store").string()), "--auth-type",
+             "htpasswd", "--auth-htpasswd-filename", QString::fromStdString((dir / "users").string()),
+             "--auth-htpasswd-encryption", "plain", "--rights-type", "owner_only"});
+        if (!radicale_.waitForStarted())
+            throw std::runtime_error("cannot start radicale (apt install radicale)");
+        for (int tries = 0;; ++tries) {
+            QTcpSocket socket;
+            socket.connectToHost(QHostAddress::LocalHost, port);
+            if (socket.waitForConnected(100)) break;
+            if (tries == 100 || radicale_.state() != QProcess::Running)
+                throw std::runtime_error("radicale did not start");
+            QThread::msleep(50);
         }
         ::setenv("KORVALE_PASSWORD", kPassword, 1);
     }
     ~Server() {
-        ::kill(pid_, SIGTERM);
-        ::waitpid(pid_, nullptr, 0);
+        radicale_.terminate();
+        radicale_.waitForFinished();
     }
-    Server(const Server&) = delete;
-    Server& operator=(const Server&) = delete;
 
     const std::string& url() const { return url_; }
     Sample multiget() const {
-        return wallOf(
-            runChild({"curl", "-sf", "-o", "/dev/null", "-u", std::string(kUser) + ':' + kPassword, "-X",
-                      "REPORT", "-H", "Depth: 1", "-H", "Content-Type: application/xml; charset=utf-8",
-                      "--data-binary", "@" + multiget_.string(), url_}));
-    }
-    static Sample wallOf(const Child& child) {
-        timespec now{};
-        clock_gettime(CLOCK_MONOTONIC, &now);
-        return {static_cast<double>(now.tv_sec * 1000000000LL + now.tv_nsec - child.spawnedNs) * 1e-9,
-                child.cpu};
+        return runChild({"curl", "-sf", "-o", "/dev/null", "-u", std::string(kUser) + ':' + kPassword, "-X",
+                         "REPORT", "-H", "Depth: 1", "-H", "Content-Type: application/xml; charset=utf-8",
+                         "--data-binary", data_, url_})
+            .sample();
     }
 
 private:
-    pid_t pid_ = 0;
+    QProcess radicale_;
     std::string url_;
-    std::filesystem::path multiget_;
+    std::string data_;
 };
 
-// One server for both parts, made by the first that runs.
+// One server for both parts, made by the first that runs and stopped with the application object.
+std::unique_ptr<Server> made;
 Server& server(const Run& run) {
-    static std::unique_ptr<Server> made;
-    if (!made) made = std::make_unique<Server>(run.scratch / "radicale");
+    if (made) return *made;
+    made = std::make_unique<Server>(run.scratch / "radicale");
+    qAddPostRoutine([] { made.reset(); });
     return *made;
 }
 
@@ -174,8 +112,7 @@ std::vector<Figure> firstSync(const Run& run) {
     std::vector<Figure> out;
     compare(
         out, "First sync of 10,000 cards into an empty book: korvale-db sync", Figure::Unit::Wall, {kCards},
-        run.quick ? 2 : 5,
-        [&](std::size_t, std::size_t) { return Server::wallOf(sync(run, emptyBook(dir))); },
+        run.quick ? 2 : 5, [&](std::size_t, std::size_t) { return sync(run, emptyBook(dir)).sample(); },
         [&](std::size_t, std::size_t) { return radicale.multiget(); }, 1, 1);
     return out;
 }
@@ -192,7 +129,7 @@ std::vector<Figure> idleSync(const Run& run) {
             if (child.out.find(" 1 request to the server") == std::string::npos)
                 throw std::runtime_error("a sync with nothing to do sent more than one request: " +
                                          child.out);
-            return Server::wallOf(child);
+            return child.sample();
         },
         [](std::size_t, std::size_t) {
             return Sample{kIdleBudget, kIdleBudget};

@@ -2,16 +2,14 @@
 // rows plus the same bytes written or read, and the store's durable change and delete on a book that
 // keeps history against the same on a book without it.
 
-#include <sqlite3.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
-#include <memory>
 #include <stdexcept>
 
 #include "bench/Bench.h"
-#include "store/BookSchema.h"
+#include "bench/Sql.h"
 #include "store/ClientStore.h"
 #include "store/Statements.h"
 
@@ -26,34 +24,6 @@ constexpr const char* kDropHistory =
     "DROP TRIGGER CLIENT_RECORDS_keep_changed; DROP TRIGGER CLIENT_RECORDS_keep_deleted; "
     "DROP TABLE CLIENT_RECORDS_HISTORY";
 
-using Db = std::unique_ptr<sqlite3, decltype(&sqlite3_close_v2)>;
-
-[[noreturn]] void fail(sqlite3* db, const std::string& what) {
-    throw std::runtime_error("SQLite: " + what + ": " + sqlite3_errmsg(db));
-}
-
-// A connection set up like the store's: read-write, never created, synchronous FULL.
-Db connect(const std::filesystem::path& dir) {
-    sqlite3* raw = nullptr;
-    const int rc =
-        sqlite3_open_v2(korvale::ClientStore::bookPath(dir).c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
-    Db db(raw, &sqlite3_close_v2);
-    if (rc != SQLITE_OK ||
-        sqlite3_exec(raw, "PRAGMA synchronous = FULL", nullptr, nullptr, nullptr) != SQLITE_OK)
-        fail(raw, "open " + dir.string());
-    return db;
-}
-
-void exec(const Db& db, const char* sql) {
-    if (sqlite3_exec(db.get(), sql, nullptr, nullptr, nullptr) != SQLITE_OK) fail(db.get(), sql);
-}
-
-sqlite3_stmt* prepare(const Db& db, const char* sql) {
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db.get(), sql, -1, &statement, nullptr) != SQLITE_OK) fail(db.get(), sql);
-    return statement;
-}
-
 // Every row's nine texts in one buffer, as the floor's inserts bind them.
 struct Rows {
     std::string text;
@@ -62,32 +32,25 @@ struct Rows {
 
 // Steps through every row and reads its nine texts; keeps them when `keep`.
 Rows readRows(const Db& db, bool keep) {
-    sqlite3_stmt* all = prepare(db, korvale::sql::kAllRows);
+    Statement all(db, korvale::sql::kAllRows);
     Rows rows;
-    while (sqlite3_step(all) == SQLITE_ROW) {
+    while (all.step()) {
         for (int c = 0; c < static_cast<int>(korvale::kColumnCount); ++c) {
-            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(all, c));
-            const int bytes = sqlite3_column_bytes(all, c);
-            if (keep) rows.text.append(text ? text : "", static_cast<std::size_t>(bytes));
-            if (keep) rows.lengths.push_back(bytes);
+            const std::string_view text = all.view(c);
+            if (keep) rows.text += text, rows.lengths.push_back(static_cast<int>(text.size()));
         }
     }
-    sqlite3_finalize(all);
     return rows;
 }
 
 void insertRows(const Db& db, const Rows& rows) {
-    sqlite3_stmt* insert = prepare(db, korvale::sql::kInsert);
+    Statement insert(db, korvale::sql::kInsert);
     const std::size_t columns = korvale::kColumnCount;
     for (std::size_t i = 0, at = 0; i < rows.lengths.size();
          at += static_cast<std::size_t>(rows.lengths[i++])) {
-        sqlite3_bind_text(insert, static_cast<int>(i % columns) + 1, rows.text.data() + at, rows.lengths[i],
-                          SQLITE_STATIC);
-        if (i % columns == columns - 1 &&
-            (sqlite3_step(insert) != SQLITE_DONE || sqlite3_reset(insert) != SQLITE_OK))
-            fail(db.get(), "insert");
+        insert.bind(static_cast<int>(i % columns) + 1, rows.text.data() + at, rows.lengths[i]);
+        if (i % columns == columns - 1) insert.step();
     }
-    sqlite3_finalize(insert);
 }
 
 std::string fileBytes(const std::filesystem::path& file) {
@@ -107,10 +70,7 @@ void writeDurably(const std::filesystem::path& file, const std::string& bytes) {
 // korvale-db in a child process: its wall clock from the spawn, and its own CPU time.
 Sample tool(const Run& run, std::vector<std::string> arguments) {
     arguments.insert(arguments.begin(), (run.programs.parent_path() / "korvale-db").string());
-    const Child child = runChild(std::move(arguments));
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return {static_cast<double>(now.tv_sec * 1000000000LL + now.tv_nsec - child.spawnedNs) * 1e-9, child.cpu};
+    return runChild(std::move(arguments)).sample();
 }
 
 }  // namespace

@@ -68,17 +68,13 @@ struct Scratch {
                 errno == ESRCH)
                 std::filesystem::remove_all(entry.path(), ec);
         }
-        std::string pattern = (base / "korvale-bench-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            throw std::runtime_error("cannot make a directory in " + base.string());
-        dir = pattern;
+        dir = base / ("korvale-bench-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(dir / "runtime");
         std::ofstream(dir / "owner") << ::getpid() << '\n';
         // Qt wants a private runtime directory, and complains in every process that has none.
-        if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); !runtime || !*runtime) {
-            std::filesystem::create_directory(dir / "runtime");
-            std::filesystem::permissions(dir / "runtime", std::filesystem::perms::owner_all);
+        std::filesystem::permissions(dir / "runtime", std::filesystem::perms::owner_all);
+        if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); !runtime || !*runtime)
             ::setenv("XDG_RUNTIME_DIR", (dir / "runtime").c_str(), 1);
-        }
     }
     ~Scratch() {
         std::error_code ignored;

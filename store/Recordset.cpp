@@ -178,7 +178,7 @@ struct Recordset::Cursor {
         } catch (const SQLite::Exception& e) {
             throw book->tableFailure("Cannot store the new record in the book " + bookText(), e);
         }
-        // Like DAO, the position stays where it was; the new row is reached by moving on.
+        // The cursor stays on the row it was on before the add; the new row is reached by moving on to it.
         pending = Pending::None;
     }
 

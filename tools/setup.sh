@@ -46,8 +46,9 @@ if [ "$mode" = package ]; then
   exit 0
 fi
 
-# The test command builds as CI does: under AddressSanitizer and UBSan, with every warning an error. A
-# user's build never fails on a warning.
+# The test command builds as CI does: optimised as a Release build (the level at which the compilers find
+# the most), under AddressSanitizer and UBSan, with every warning an error. A user's build never fails on
+# a warning.
 preset=default
 [ "$mode" = test ] && preset=ci && build="$root/build-ci"
 cmake --preset "$preset" >/dev/null
@@ -62,7 +63,8 @@ case "$mode" in
     ;;
   test)
     ctest --preset ci -j"$jobs"
-    # The fuzz target, in a clang build of its own, for a bounded time.
+    # The fuzz target, in a clang build of its own (the libraries it links, warnings as errors there too),
+    # for a bounded time.
     cmake --preset fuzz >/dev/null
     cmake --build --preset fuzz -j"$jobs"
     ctest --preset fuzz

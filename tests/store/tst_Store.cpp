@@ -127,6 +127,7 @@ private slots:
         row("a date column", QString(columns).replace("dob TEXT", "DOB DATE"),
             "the column dob of CLIENT_RECORDS is declared DATE, not TEXT");
         row("texts by other names", columns, "");
+        row("a damaged book", "damaged", "is damaged: database disk image is malformed");
         // Refused before the engine creates anything; made writable again, they open and keep a save.
         row("a read-only book", "0400 book", "the file is read-only to this program");
         row("a read-only folder", "0500 folder", "its directory");
@@ -153,6 +154,12 @@ private slots:
             if (make == "text") file.write(QByteArray(2000, 'x'));
         }
         if (make.startsWith("CREATE")) book.exec(qPrintable(make));
+        if (make == "damaged") {
+            // A book whose first page no longer holds a table: what a torn or overwritten file looks like.
+            korvale::createBook(book.file());
+            QFile file(QString::fromStdString(path));
+            QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(100) && file.write("\xff", 1) == 1);
+        }
         if (unwritable)
             QVERIFY(
                 chmodAll(make.endsWith("folder") ? 0500 : 0700, make.endsWith("book") ? 0400 : 0600, 0400));
@@ -208,12 +215,15 @@ private slots:
     }
 
     // A second program adds and deletes through the store and says each time a call has returned; it is
-    // killed at a random moment, over and over. Every acknowledged change must be in the book afterwards.
+    // killed at a random moment, over and over. Every acknowledged change must be in the book afterwards,
+    // and every round must have killed a writer that was at work.
     void killedWriterLosesNothingAcknowledged() {
-        const quint32 seed = QRandomGenerator::global()->generate();
-        qInfo("killed writer: seed %u", seed);
+        const QString drawn = QString::number(QRandomGenerator::global()->generate());
+        const quint32 seed = qEnvironmentVariable("KORVALE_KILL_SEED", drawn).toUInt();
+        qInfo("KORVALE_KILL_SEED=%u", seed);
         QRandomGenerator random(seed);
         kit::TempBook book;
+        constexpr int kReady = -1000;  // sent once the book is open, before the first op
         int acknowledged = -1;
         for (int kill = 0; kill < 200; ++kill) {
             int pipeEnds[2];
@@ -224,6 +234,7 @@ private slots:
                 try {
                     ClientStore store;
                     store.open(book.dir(), RecordSource::wholeTable());
+                    if (::write(pipeEnds[1], &kReady, sizeof kReady) != sizeof kReady) ::_exit(1);
                     // Op i adds "n<i>" unless it is there, and deletes "n<i-10>"; done twice it does no harm.
                     for (int i = acknowledged + 1;; ++i) {
                         store.lookUp(tag(i));
@@ -237,13 +248,19 @@ private slots:
                 }
             }
             ::close(pipeEnds[1]);
+            int ready = 0;
+            const bool started = ::read(pipeEnds[0], &ready, sizeof ready) == sizeof ready && ready == kReady;
             // Once the writer is going, it dies at any moment of its next few writes.
-            if (int first; ::read(pipeEnds[0], &first, sizeof first) == sizeof first) acknowledged = first;
-            ::usleep(random.bounded(8000u));
+            if (started) ::usleep(random.bounded(8000u));
             ::kill(child, SIGKILL);
-            ::waitpid(child, nullptr, 0);
+            int status = 0;
+            QCOMPARE(::waitpid(child, &status, 0), child);
             for (int i; ::read(pipeEnds[0], &i, sizeof i) == sizeof i;) acknowledged = i;
             ::close(pipeEnds[0]);
+            // The writer had opened the book and was at work when the kill came.
+            QVERIFY2(started && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL,
+                     qPrintable(
+                         QStringLiteral("round %1: the writer was not at work (%2)").arg(kill).arg(status)));
             SQLite::Database db(book.file(), SQLite::OPEN_READONLY);
             QCOMPARE(db.execAndGet("PRAGMA integrity_check").getString(), std::string("ok"));
             QSet<QString> names;

@@ -1,6 +1,7 @@
-// korvale-db: makes the book the application needs before its first run, adds the history to an older
-// one, takes contacts in and out, brings back or forgets kept versions, and syncs with a CardDAV server. The
-// application itself never creates or alters the book's schema.
+// korvale-db: makes a book (in a folder the operator names, or where korvale looks for it), adds the history
+// and sync tables to a book made before them, takes contacts in and out, brings back or forgets kept
+// versions, and syncs with a CardDAV server. The application creates a book only when the operator agrees,
+// and never alters the layout of an existing one: that is done here.
 
 #include <sys/stat.h>
 
