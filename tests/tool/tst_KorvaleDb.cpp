@@ -4,6 +4,8 @@
 // delete, the calls the record screens make.
 
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -286,6 +288,82 @@ private slots:
         QVERIFY(run.exitCode != 0);
         QVERIFY2(run.err.contains(file + ": " + cause), qPrintable(run.err));
         QCOMPARE(book.rows(), QStringList{kit::row("zed", "z")});
+    }
+
+    void exportReplacesOnlyARegularFile_data() {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("the book") << "KORVALE.mdb"
+                                  << "it is the book";
+        QTest::newRow("the book through a linked folder") << "alias/KORVALE.mdb"
+                                                          << "it is the book";
+        QTest::newRow("the book's write-ahead log") << "KORVALE.mdb-wal"
+                                                    << "it is the book";
+        QTest::newRow("a symbolic link") << "link"
+                                         << "it is a symbolic link";
+        QTest::newRow("a FIFO") << "fifo"
+                                << "not a regular file";
+        QTest::newRow("a device like /dev/null") << "null"
+                                                 << "not a regular file";
+    }
+
+    void exportReplacesOnlyARegularFile() {
+        QFETCH(QString, target);
+        QFETCH(QString, says);
+        const kit::TempBook book(QStringList{kit::row("ann", "a")});
+        const QByteArray dir = book.path().toLocal8Bit();
+        write(book.path() + "/kept", "kept");
+        QVERIFY(::symlink(dir.constData(), dir + "/alias") == 0 &&
+                ::symlink(dir + "/kept", dir + "/link") == 0);
+        QVERIFY(::mkfifo(dir + "/fifo", 0600) == 0);
+        QVERIFY2(::mknod(dir + "/null", S_IFCHR | 0600, makedev(1, 3)) == 0,
+                 "making a device node needs root, as CI runs");
+        // The write-ahead log is there only while the book is open: it has no type before.
+        struct stat before {};
+        ::lstat(dir + "/" + target.toLocal8Bit(), &before);
+
+        const Run run = korvaleDb({"export", book.path(), "-o", book.path() + "/" + target});
+
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains(says), qPrintable(run.err));
+        QCOMPARE(book.rows(), QStringList{kit::row("ann", "a")});
+        struct stat after {};
+        QVERIFY(::lstat(dir + "/" + target.toLocal8Bit(), &after) == 0);
+        if (before.st_mode != 0) QCOMPARE(after.st_mode & S_IFMT, before.st_mode & S_IFMT);
+        QCOMPARE(bytesOf(book.path() + "/kept"), QByteArray("kept"));
+    }
+
+    void importOfAFifoReturnsAtOnce() {
+        const kit::TempBook book;
+        const QString fifo = book.path() + "/fifo";
+        QVERIFY(::mkfifo(fifo.toLocal8Bit().constData(), 0600) == 0);
+        QElapsedTimer took;
+        took.start();
+        const Run run = korvaleDb({"import", book.path(), fifo});
+        QVERIFY2(took.elapsed() < 10000, "import waited for a writer");
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains(fifo + ": it is not a regular file"), qPrintable(run.err));
+    }
+
+    void namesArePrintedWithoutTheirControlCharacters_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("import's report") << QStringList{"import", "DIR", "DIR/in"};
+        QTest::newRow("history") << QStringList{"history", "DIR"};
+    }
+
+    void namesArePrintedWithoutTheirControlCharacters() {
+        QFETCH(QStringList, arguments);
+        // Clears the screen and sets the window title, when printed raw; shown escaped.
+        const QString raw = QStringLiteral("eve\x1b[2J\x1b]0;owned\x07");
+        const QString shown = QStringLiteral("eve\\x1b[2J\\x1b]0;owned\\x07");
+        const kit::TempBook book(QStringList{kit::row(raw, "e")});
+        book.exec("UPDATE CLIENT_RECORDS SET remarks = 'changed'");
+        write(book.path() + "/in", card(raw.toUtf8()));
+
+        const Run run = korvaleDb(arguments.replaceInStrings("DIR", book.path()));
+
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        QVERIFY2(run.out.contains(shown) && !run.out.contains(QChar(0x1b)), qPrintable(run.out));
     }
 
     void reportsWhatItDid_data() {
