@@ -1,18 +1,22 @@
 #!/usr/bin/env python3
-"""A CardDAV server on 127.0.0.1 that answers a sync with one hostile CASE, and a second listener on
-127.0.0.2 that only records what reaches it. Prints "PORT OTHER_PORT", then one line per request that
-reached 127.0.0.2 ("elsewhere METHOD PATH auth=yes|no"). Stops by itself after a bounded time."""
+"""A CardDAV server on 127.0.0.1 answering a sync with one hostile CASE; prints "PORT OTHER_PORT", then a
+line for each request that reached the listener on 127.0.0.2. Stops by itself after LIFE seconds."""
 import http.server, sys, threading, time
 
 CASE = sys.argv[1]
 LIFE = 30
 MS = '<d:multistatus xmlns:d="DAV:" xmlns:c="urn:ietf:params:xml:ns:carddav">%s</d:multistatus>'
+BROKEN = b'<d:multistatus xmlns:d="DAV:"><d:response>'
 BOOK = '<d:resourcetype><d:collection/><c:addressbook/></d:resourcetype>'
 
 
 def response(href, props):
     return ('<d:response><d:href>%s</d:href><d:propstat><d:prop>%s</d:prop>'
             '<d:status>HTTP/1.1 200 OK</d:status></d:propstat></d:response>' % (href, props))
+
+
+def principal(href):
+    return '<d:current-user-principal><d:href>%s</d:href></d:current-user-principal>' % href
 
 
 def card(href, etag, uid):
@@ -23,40 +27,44 @@ def card(href, etag, uid):
 class Hostile(http.server.BaseHTTPRequestHandler):
     def answer(self, status, body=b'', headers=()):
         self.send_response(status)
-        for name, value in headers:
-            self.send_header(name, value)
+        for header in headers:
+            self.send_header(*header)
         self.send_header('Content-Length', str(len(body)))
         self.end_headers()
         self.wfile.write(body)
+
+    def stream(self, chunk, count, pause):
+        self.send_response(207)
+        self.send_header('Connection', 'close')
+        self.end_headers()
+        for _ in range(count):
+            self.wfile.write(chunk)
+            self.wfile.flush()
+            time.sleep(pause)
 
     def multistatus(self, inner):
         self.answer(207, (MS % inner).encode(), [('Content-Type', 'application/xml')])
 
     def do_PROPFIND(self):
         self.rfile.read(int(self.headers.get('Content-Length', 0)))
+        if CASE == 'malformed' and self.headers.get('Depth') == '1':
+            return self.answer(207, BROKEN)
         path, other = self.path, 'http://127.0.0.2:%d' % OTHER_PORT
         if CASE == 'redirect elsewhere':
             return self.answer(307, headers=[('Location', other + path)])
         if CASE == 'redirect here' and path == '/book/':
             return self.answer(301, headers=[('Location', '/moved/')])
         if CASE == 'principal elsewhere':
-            return self.multistatus(response(path, '<d:current-user-principal><d:href>%s/u/</d:href>'
-                                             '</d:current-user-principal>' % other))
+            return self.multistatus(response(path, principal(other + '/u/')))
         if CASE == 'forbidden':
             return self.answer(403)
         if CASE == 'silent':
             return time.sleep(LIFE)
         if CASE == 'trickle':
-            self.send_response(207)
-            self.end_headers()
-            for _ in range(LIFE * 2):
-                self.wfile.write(b' ')
-                self.wfile.flush()
-                time.sleep(0.5)
+            return self.stream(b' ', LIFE * 2, 0.5)
         if CASE.startswith('several'):
             if path == '/':
-                return self.multistatus(response(path, '<d:current-user-principal><d:href>/u/</d:href>'
-                                                 '</d:current-user-principal>'))
+                return self.multistatus(response(path, principal('/u/')))
             if path == '/u/' and self.headers.get('Depth') == '0':
                 return self.multistatus(response(path, '<c:addressbook-home-set><d:href>/u/</d:href>'
                                                  '</c:addressbook-home-set>'))
@@ -64,36 +72,25 @@ class Hostile(http.server.BaseHTTPRequestHandler):
                 return self.multistatus(response('/u/', '<d:resourcetype><d:collection/></d:resourcetype>')
                                         + response('/u/home/', BOOK + '<d:displayname>Home</d:displayname>')
                                         + response('/u/work/', BOOK + '<d:displayname>Work</d:displayname>'))
-        if CASE == 'malformed' and self.headers.get('Depth') == '1':
-            return self.answer(207, b'<d:multistatus xmlns:d="DAV:"><d:response>')
         self.multistatus(response(path, BOOK + '<d:sync-token>t1</d:sync-token>'))
 
     def do_REPORT(self):
         self.rfile.read(int(self.headers.get('Content-Length', 0)))
         if CASE == 'huge':
-            self.send_response(207)
-            self.send_header('Connection', 'close')
-            self.end_headers()
-            for _ in range(1000):
-                self.wfile.write(b' ' * 10000)
-            return
+            return self.stream(b' ' * 10000, 1000, 0)
         cards = {'outside': card('/other/a.vcf', 'e1', 'u1'),
                  'uid with a line break': card(self.path + 'a.vcf', 'e1', 'u1\\nX-EVIL:1'),
                  'etag with a line break': card(self.path + 'a.vcf', 'e1&#13;&#10;X-Evil: 1', 'u1')}
-        if CASE == 'malformed':
-            return self.answer(207, b'<d:multistatus xmlns:d="DAV:"><d:response>')
-        self.multistatus(cards.get(CASE, ''))
+        self.answer(207, BROKEN) if CASE == 'malformed' else self.multistatus(cards.get(CASE, ''))
 
-    def log_message(self, *args):
-        pass
+    log_message = lambda *args: None
 
 
 class Elsewhere(http.server.BaseHTTPRequestHandler):
     def handle_one_request(self):
         self.raw_requestline = self.rfile.readline()
         if self.parse_request():
-            print('elsewhere', self.command, self.path,
-                  'auth=' + ('yes' if 'Authorization' in self.headers else 'no'), flush=True)
+            print('elsewhere', self.command, self.path, self.headers.get('Authorization'), flush=True)
             self.send_error(404)
 
 
