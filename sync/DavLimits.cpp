@@ -8,9 +8,10 @@ namespace korvale::sync {
 
 namespace {
 
-// Ten thousand cards come in one answer of a few megabytes, in seconds from a server on the same network.
-constexpr int kDeadlineMs = 300 * 1000;
-constexpr int kSilenceMs = 60 * 1000;
+// Ten thousand cards come in one answer of a few megabytes, in seconds from a server on the same network;
+// a server building its cache of them on a busy disk may say nothing for a minute or more first.
+constexpr int kDeadlineMs = 600 * 1000;
+constexpr int kSilenceMs = 120 * 1000;
 constexpr qint64 kAnswerBytes = qint64(256) << 20;
 constexpr int kRedirects = 5;
 
