@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "app/CommandLine.h"
+#include "app/Display.h"
 #include "app/StartUp.h"
 
 namespace {
@@ -26,6 +27,10 @@ int main(int argc, char* argv[]) {
             break;
     }
 
+    if (const std::string missing = missingDisplay(); !missing.empty()) {
+        std::cerr << "korvale: " << missing << '\n';
+        return EXIT_FAILURE;
+    }
     // Qt sees none of the options above: they are this program's own.
     int qtArgc = 1;
     QApplication qt(qtArgc, argv);

@@ -67,6 +67,8 @@ void readProp(QXmlStreamReader& xml, DavResource& found) {
                 if (is(xml, kCardDav, "addressbook")) found.isAddressBook = true;
                 xml.skipCurrentElement();
             }
+        } else if (is(xml, kDav, "displayname")) {
+            found.displayName = xml.readElementText().trimmed();
         } else if (is(xml, kDav, "current-user-principal")) {
             found.principal = innerHref(xml);
         } else if (is(xml, kCardDav, "addressbook-home-set")) {
@@ -96,6 +98,7 @@ void readPropstat(QXmlStreamReader& xml, DavResource& found) {
     if (!props.etag.isEmpty()) found.etag = props.etag;
     if (!props.addressData.isEmpty()) found.addressData = std::move(props.addressData);
     found.isAddressBook = found.isAddressBook || props.isAddressBook;
+    if (!props.displayName.isEmpty()) found.displayName = props.displayName;
     if (!props.principal.isEmpty()) found.principal = props.principal;
     if (!props.addressBookHome.isEmpty()) found.addressBookHome = props.addressBookHome;
     if (!props.syncToken.isEmpty()) found.syncToken = props.syncToken;
@@ -123,6 +126,7 @@ QByteArray discoveryPropfind() {
     return request(kDav, "propfind", [](QXmlStreamWriter& xml) {
         xml.writeStartElement(kDav, QStringLiteral("prop"));
         xml.writeEmptyElement(kDav, QStringLiteral("resourcetype"));
+        xml.writeEmptyElement(kDav, QStringLiteral("displayname"));
         xml.writeEmptyElement(kDav, QStringLiteral("current-user-principal"));
         xml.writeEmptyElement(kCardDav, QStringLiteral("addressbook-home-set"));
         xml.writeEndElement();
@@ -163,9 +167,24 @@ QByteArray multigetReport(const QStringList& hrefs) {
     });
 }
 
-bool readMultistatus(const QByteArray& body, Multistatus& out) {
+bool readMultistatus(const QByteArray& body, Multistatus& out, QString* problem) {
     QXmlStreamReader xml(body);
-    if (!xml.readNextStartElement() || !is(xml, kDav, "multistatus")) return false;
+    const auto failed = [&](const QString& why) {
+        if (problem) *problem = why;
+        return false;
+    };
+    const auto malformed = [&] {
+        return failed(QStringLiteral("line %1, column %2: %3")
+                          .arg(xml.lineNumber())
+                          .arg(xml.columnNumber())
+                          .arg(xml.errorString()));
+    };
+    if (!xml.readNextStartElement())
+        return xml.hasError() ? malformed() : failed(QStringLiteral("it is empty"));
+    if (!is(xml, kDav, "multistatus")) {
+        return failed(QStringLiteral("its root is <") + xml.qualifiedName().toString() +
+                      QStringLiteral(">, not a DAV: multistatus"));
+    }
     while (xml.readNextStartElement()) {
         if (is(xml, kDav, "response")) {
             out.resources.push_back(readResponse(xml));
@@ -175,7 +194,9 @@ bool readMultistatus(const QByteArray& body, Multistatus& out) {
             xml.skipCurrentElement();
         }
     }
-    return !xml.hasError();
+    if (!xml.hasError()) xml.readNext();
+    while (!xml.atEnd() && !xml.hasError()) xml.readNext();
+    return xml.hasError() ? malformed() : true;
 }
 
 }  // namespace korvale::sync

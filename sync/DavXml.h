@@ -15,6 +15,7 @@ struct DavResource {
     QString etag;
     QByteArray addressData;
     bool isAddressBook = false;
+    QString displayName;
     QString principal;
     QString addressBookHome;
     QString syncToken;
@@ -35,7 +36,8 @@ QByteArray everyCardQuery();
 QByteArray syncCollectionReport(const QString& token, bool withData);
 QByteArray multigetReport(const QStringList& hrefs);
 
-// Reads a 207 body. Returns false for text that is no multistatus.
-bool readMultistatus(const QByteArray& body, Multistatus& out);
+// Reads a 207 body. Returns false for text that is no multistatus, and then says why in `problem` when
+// given one.
+bool readMultistatus(const QByteArray& body, Multistatus& out, QString* problem = nullptr);
 
 }  // namespace korvale::sync

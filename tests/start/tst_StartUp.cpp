@@ -74,13 +74,18 @@ private slots:
         QTest::newRow("--help") << "--help" << 0 << QByteArray("--book");
         QTest::newRow("--version") << "--version" << 0 << QByteArray(KORVALE_VERSION);
         QTest::newRow("unknown option: the usage") << "--bogus" << 2 << QByteArray("--help");
+        QTest::newRow("no display: says so") << "--book none" << 1 << QByteArray("no display was found");
     }
     void commandLine() {
         QFETCH(QString, option);
         QFETCH(int, exitCode);
         QFETCH(QByteArray, says);
+        // Run where no display can be found, which the options answered first do not need.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) environment.remove(name);
         QProcess korvale;
-        korvale.start(KORVALE_PATH, {option});
+        korvale.setProcessEnvironment(environment);
+        korvale.start(KORVALE_PATH, option.split(' '));
         QVERIFY(korvale.waitForFinished());
         QCOMPARE(korvale.exitCode(), exitCode);
         QVERIFY((exitCode ? korvale.readAllStandardError() : korvale.readAllStandardOutput()).contains(says));

@@ -4,6 +4,8 @@
 // delete, the calls the record screens make.
 
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -301,6 +303,71 @@ private slots:
         QVERIFY(run.exitCode != 0);
         QVERIFY2(run.err.contains(file + ": " + cause), qPrintable(run.err));
         QCOMPARE(book.rows(), QStringList{kit::row("zed", "z")});
+    }
+
+    void replacesAndReadsOnlyRegularFiles_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("says");
+        const auto exportTo = [](const QString& target) {
+            return QStringList{"export", "DIR", "-o", target};
+        };
+        QTest::newRow("export onto the book") << exportTo("KORVALE.mdb") << "it is the book";
+        QTest::newRow("export onto the book through a linked folder")
+            << exportTo("alias/KORVALE.mdb") << "it is the book";
+        QTest::newRow("export onto the book's write-ahead log")
+            << exportTo("KORVALE.mdb-wal") << "it is the book";
+        QTest::newRow("export onto a symbolic link") << exportTo("link") << "it is a symbolic link";
+        QTest::newRow("export onto a FIFO") << exportTo("fifo") << "not a regular file";
+        QTest::newRow("export onto a device like /dev/null") << exportTo("null") << "not a regular file";
+        QTest::newRow("import of a FIFO, with no writer")
+            << QStringList{"import", "DIR", "fifo"} << "fifo: it is not a regular file";
+    }
+
+    void replacesAndReadsOnlyRegularFiles() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, says);
+        const kit::TempBook book(QStringList{kit::row("ann", "a")});
+        QVERIFY(QDir::setCurrent(book.path()));
+        write("kept", "kept");
+        QVERIFY(::symlink(".", "alias") == 0 && ::symlink("kept", "link") == 0 &&
+                ::mkfifo("fifo", 0600) == 0);
+        QVERIFY2(::mknod("null", S_IFCHR | 0600, makedev(1, 3)) == 0,
+                 "making a device node needs root, as CI runs");
+        // The write-ahead log is there only while the book is open: it has no type before.
+        const QByteArray target = arguments.last().toLocal8Bit();
+        struct stat before {};
+        ::lstat(target.constData(), &before);
+
+        const Run run = korvaleDb(arguments.replaceInStrings("DIR", book.path()));
+
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains(says), qPrintable(run.err));
+        QCOMPARE(book.rows(), QStringList{kit::row("ann", "a")});
+        struct stat after {};
+        QVERIFY(::lstat(target.constData(), &after) == 0);
+        if (before.st_mode != 0) QCOMPARE(after.st_mode & S_IFMT, before.st_mode & S_IFMT);
+        QCOMPARE(bytesOf("kept"), QByteArray("kept"));
+    }
+
+    void namesArePrintedWithoutTheirControlCharacters_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("import's report") << QStringList{"import", "DIR", "DIR/in"};
+        QTest::newRow("history") << QStringList{"history", "DIR"};
+    }
+
+    void namesArePrintedWithoutTheirControlCharacters() {
+        QFETCH(QStringList, arguments);
+        // Clears the screen and sets the window title, when printed raw; shown escaped.
+        const QString raw = QStringLiteral("eve\x1b[2J\x1b]0;owned\x07");
+        const QString shown = QStringLiteral("eve\\x1b[2J\\x1b]0;owned\\x07");
+        const kit::TempBook book(QStringList{kit::row(raw, "e")});
+        book.exec("UPDATE CLIENT_RECORDS SET remarks = 'changed'");
+        write(book.path() + "/in", card(raw.toUtf8()));
+
+        const Run run = korvaleDb(arguments.replaceInStrings("DIR", book.path()));
+
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        QVERIFY2(run.out.contains(shown) && !run.out.contains(QChar(0x1b)), qPrintable(run.out));
     }
 
     void reportsWhatItDid_data() {

@@ -74,7 +74,7 @@ int exportContacts(const CommandLine& line) {
     const Format format = formatOf(line);
     const auto book = openBook(line.book.dir);
     const std::optional<std::string> file = line.value("-o");
-    ExportOutput output(file ? std::optional<std::filesystem::path>(*file) : std::nullopt);
+    ExportOutput output(file ? std::optional<std::filesystem::path>(*file) : std::nullopt, book->path());
     std::string buffer;
     buffer.reserve(kFlushAt + kFlushAt / 4);
     DateMemo dates;

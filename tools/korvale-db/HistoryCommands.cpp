@@ -11,6 +11,7 @@
 #include "store/ClientRecord.h"
 #include "store/Statements.h"
 #include "store/StoreError.h"
+#include "tools/korvale-db/Printable.h"
 #include "tools/korvale-db/ToolBook.h"
 
 namespace korvale::tool {
@@ -57,7 +58,7 @@ void printVersion(std::ostream& out, SQLite::Statement& version) {
         << " UTC), it held:\n";
     for (std::size_t i = 0; i < kColumnCount; ++i) {
         const SQLite::Column value = version.getColumn(kFirstValue + static_cast<int>(i));
-        std::string text = value.isNull() ? "(null)" : value.getString();
+        std::string text = value.isNull() ? "(null)" : printable(value.getString(), LineBreaks::Kept);
         // Later lines of a value stand under its first.
         for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1)) {
             text.insert(at + 1, std::string(kColumnNames[i].size() + 4, ' '));

@@ -19,7 +19,7 @@
 #include "store/Statements.h"
 #include "store/StoreError.h"
 #include "tools/korvale-db/ImportReport.h"
-#include "tools/korvale-db/MappedFile.h"
+#include "tools/korvale-db/InputFile.h"
 #include "tools/korvale-db/Progress.h"
 #include "tools/korvale-db/ToolBook.h"
 
@@ -132,8 +132,8 @@ void readCsv(std::string_view text, ContactSink& sink, Progress& progress) {
 
 int importContacts(const CommandLine& line) {
     const std::string file = line.operands.front();
-    const MappedFile mapped(file);
-    const std::string_view text = mapped.text();
+    const InputFile input(file);
+    const std::string_view text = input.text();
     const auto book = openBook(line.book.dir);
     ImportReport report;
     book->db().exec(kImportCache);

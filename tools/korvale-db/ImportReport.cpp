@@ -1,5 +1,7 @@
 #include "tools/korvale-db/ImportReport.h"
 
+#include "tools/korvale-db/Printable.h"
+
 namespace korvale::tool {
 
 using namespace korvale::exchange;
@@ -19,7 +21,7 @@ void printList(std::ostream& out, const std::string& title, const List& items) {
             out << "  ... and " << items.size() - kListed << " more\n";
             break;
         }
-        out << "  " << item << '\n';
+        out << "  " << printable(item) << '\n';
     }
 }
 
@@ -29,7 +31,7 @@ void printCounts(std::ostream& out, const std::string& title,
     out << title << ':';
     const char* separator = " ";
     for (const auto& [name, count] : counts) {
-        out << separator << name << " (" << count << ')';
+        out << separator << printable(name) << " (" << count << ')';
         separator = ", ";
     }
     out << '\n';

@@ -17,6 +17,7 @@
 #include "store/StoreError.h"
 #include "store/SyncState.h"
 #include "sync/DavClient.h"
+#include "sync/DavPolicy.h"
 #include "sync/DavXml.h"
 #include "sync/ServerDiscovery.h"
 #include "tools/korvale-db/Password.h"
@@ -114,6 +115,7 @@ private:
 
 // Hrefs are kept as the server writes them: paths, whatever host a server adds in front.
 std::string Sync::key(const QString& href) const {
+    requireCardHref(collection_, href);
     const QUrl url(href);
     return text(url.isRelative() ? href : url.path(QUrl::FullyEncoded));
 }
@@ -270,12 +272,14 @@ void Sync::apply(const std::string& href, const std::string& etag, const QByteAr
                   << '\n';
         return;
     }
+    requireCardTag(QString::fromStdString(href), QString::fromStdString(etag));
     const Contact contact = contactFromCard(vcard);
     const std::string server = digestOf(contact.record);
     KnownCard card{std::nullopt, etag, server, {}};
     for (const VCardProperty& property : vcard.properties) {
         if (property.name == "UID") card.uid = unescape(property.value);
     }
+    requireCardUid(QString::fromStdString(href), QString::fromStdString(card.uid));
     const auto known = book_.cards().find(href);
     if (known == book_.cards().end()) {
         card.row = book_.insertRow(contact.record);
@@ -428,8 +432,12 @@ int syncBook(const CommandLine& line) {
     char* argv[] = {name, nullptr};
     const QCoreApplication application(argc, argv);
 
-    const QUrl given =
-        QUrl(QString::fromStdString(line.operands.front()), QUrl::StrictMode).adjusted(QUrl::RemoveUserInfo);
+    const QUrl given(QString::fromStdString(line.operands.front()), QUrl::StrictMode);
+    if (!given.userInfo().isEmpty()) {
+        throw UsageError(
+            "the URL holds a user name or password: give the user name with --user NAME; a "
+            "password in a URL is never used (it is asked for, or read from KORVALE_PASSWORD)");
+    }
     if (!given.isValid() ||
         (given.scheme() != QLatin1String("https") && given.scheme() != QLatin1String("http"))) {
         throw UsageError("sync takes the http or https URL of a server or an address book");
@@ -443,7 +451,8 @@ int syncBook(const CommandLine& line) {
         transaction.commit();
     }
     const QString user = QString::fromStdString(line.value("--user").value_or(std::string()));
-    DavClient dav(user, user.isEmpty() ? QString() : serverPassword(user));
+    requirePrivateCredentials(given, !user.isEmpty(), line.has("--allow-plain-http"));
+    DavClient dav(given, user, user.isEmpty() ? QString() : serverPassword(user));
 
     std::optional<SyncBook::Server> server = book.server();
     // The same server or address book, with or without a closing slash.
@@ -453,8 +462,11 @@ int syncBook(const CommandLine& line) {
                          ", not " + url);
     }
     if (!server) {
-        server = SyncBook::Server{url, text(findAddressBook(dav, given).toString(QUrl::FullyEncoded)),
-                                  std::nullopt};
+        const AddressBook found =
+            findAddressBook(dav, given, QString::fromStdString(line.value("--addressbook").value_or("")));
+        std::cerr << "Address book: " << text(quoted(found.name)) << " at "
+                  << text(found.url.toDisplayString(QUrl::RemoveUserInfo)) << '\n';
+        server = SyncBook::Server{url, text(found.url.toString(QUrl::FullyEncoded)), std::nullopt};
         SQLite::Transaction transaction = beginWriting(*connection, "Cannot sync");
         book.keepServer(*server);
         transaction.commit();
