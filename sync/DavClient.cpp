@@ -39,6 +39,7 @@ DavReply DavClient::send(const QByteArray& verb, const QUrl& url, const QByteArr
     answer.body = reply->readAll();
     answer.etag = QString::fromUtf8(reply->rawHeader("ETag"));
     if (answer.status == 0) answer.error = reply->errorString();
+    if (answer.status != 0 && answer.status != 401) accepted_ = true;
     return answer;
 }
 

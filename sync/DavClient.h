@@ -31,11 +31,14 @@ public:
                   const Headers& headers = {});
     // How many requests were sent.
     int requests() const { return requests_; }
+    // Whether the server answered a request without turning the credentials down (no 401).
+    bool accepted() const { return accepted_; }
 
 private:
     QNetworkAccessManager network_;
     QByteArray authorization_;
     int requests_ = 0;
+    bool accepted_ = false;
 };
 
 // What a reply that is not `expected` says, naming the request and the URL without its user part.
