@@ -7,8 +7,6 @@
 
 namespace kit {
 
-namespace {
-
 QString run(const QString& program, const QStringList& arguments, int* exitCode) {
     QProcess process;
     process.start(program, arguments);
@@ -17,18 +15,12 @@ QString run(const QString& program, const QStringList& arguments, int* exitCode)
     return QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
 }
 
-}  // namespace
-
-QString Radicale::password() {
-    return QStringLiteral("pw-Tq83#zx");
-}
-
 QString Radicale::missing() {
     int exitCode = -1;
     run(QStringLiteral(KORVALE_PYTHON), {"-c", "import vobject"}, &exitCode);
     if (exitCode != 0) return QStringLiteral("python3-vobject is missing (apt install python3-vobject)");
-    if (!QFile::exists(KORVALE_RADICALE)) return QStringLiteral("radicale is missing (apt install radicale)");
-    return {};
+    return QFile::exists(KORVALE_RADICALE) ? QString()
+                                           : QStringLiteral("radicale is missing (apt install radicale)");
 }
 
 Radicale::Radicale() {
@@ -45,6 +37,11 @@ Radicale::Radicale() {
                      "--storage-filesystem-folder", dir_.filePath("store"), "--auth-type", "htpasswd",
                      "--auth-htpasswd-filename", users.fileName(), "--auth-htpasswd-encryption", "plain",
                      "--rights-type", "owner_only"});
+    const auto listening = [this] {
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, port_);
+        return socket.waitForConnected(200);
+    };
     QTRY_VERIFY_WITH_TIMEOUT(listening(), 10000);
     int exitCode = 0;
     const QString said = dav({"mkbook", book()}, &exitCode);
@@ -56,28 +53,10 @@ Radicale::~Radicale() {
     radicale_.waitForFinished();
 }
 
-QString Radicale::root() const {
-    return QStringLiteral("http://127.0.0.1:%1/").arg(port_);
-}
-
-QString Radicale::book() const {
-    return root() + QStringLiteral("tester/book/");
-}
-
 QString Radicale::dav(QStringList arguments, int* exitCode) const {
     arguments.insert(2, QStringLiteral("tester"));
     arguments.insert(3, password());
     return run(KORVALE_PYTHON, QStringList{DAV_CARD_SCRIPT} + arguments, exitCode);
-}
-
-QStringList Radicale::cards() const {
-    return dav({"list", book()}).split('\n', Qt::SkipEmptyParts);
-}
-
-bool Radicale::listening() const {
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, port_);
-    return socket.waitForConnected(200);
 }
 
 }  // namespace kit

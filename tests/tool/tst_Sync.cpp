@@ -15,14 +15,7 @@ namespace {
 
 const QString kPassword = kit::Radicale::password();
 
-QString run(const QString& program, const QStringList& arguments, int* exitCode = nullptr) {
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(60000);
-    if (exitCode) *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    return QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
-}
-
+using kit::run;
 using Server = kit::Radicale;
 
 QString sync(const kit::TempBook& book, const QString& url) {

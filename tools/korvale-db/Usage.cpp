@@ -13,7 +13,8 @@ void printUsage(std::ostream& out) {
            "       korvale-db history [DIR] [NAME]\n"
            "       korvale-db restore [DIR] ID\n"
            "       korvale-db forget [DIR] NAME\n"
-           "       korvale-db sync [DIR] URL [--user NAME]\n"
+           "       korvale-db sync [DIR] [URL] [--user NAME] [--save-password]\n"
+           "       korvale-db sync [DIR] [--forget-password] [--forget-account]\n"
            "       korvale-db --help\n"
            "\n"
            "DIR is the folder of the book, DIR/"
@@ -36,9 +37,12 @@ void printUsage(std::ostream& out) {
            "restore  Put kept version ID back; the values it replaces are kept in turn.\n"
            "forget   Remove NAME's contacts and kept versions for good, leaving no trace in the file.\n"
            "sync     Bring the book and a CardDAV address book into step, both ways. URL is the server\n"
-           "         or the address book. The password is $KORVALE_PASSWORD or asked for; it is never\n"
-           "         stored. A contact changed on both sides takes the server's version; the book's is\n"
-           "         kept in the history, and the report names it.\n"
+           "         or the address book; left out, the server and user the book remembers. The password\n"
+           "         is $KORVALE_PASSWORD, else the one kept in the desktop's keyring, else asked for.\n"
+           "         --save-password keeps it in the keyring once the server took it; --forget-password\n"
+           "         removes it; --forget-account drops the book's server, user and sync state. A\n"
+           "         contact changed on both sides takes the server's version; the book's is kept in\n"
+           "         the history, and the report names it.\n"
            "--help   Show this text.\n";
 }
 
