@@ -17,7 +17,7 @@ namespace korvale::tool {
 struct SyncAccountChoice {
     // Where the address book is found when the book knows no server yet.
     QUrl given;
-    // The server as the book keeps it: without user part or closing slash.
+    // The server as the book keeps it: no user name inside, no closing slash.
     std::string url;
     QString user;
     std::optional<ServerPassword> password;
