@@ -78,10 +78,9 @@ std::string cardAt(std::uint64_t index) {
     std::string card;
     korvale::exchange::VCardWriter writer(card, korvale::exchange::VCardVersion::V3);
     korvale::exchange::DateMemo dates;
-    korvale::exchange::writeCard(writer, row, dates);
-    // A server tells cards apart by their UID, which goes after BEGIN and VERSION.
-    return card.insert(card.find("\r\n", card.find("VERSION:")) + 2,
-                       "UID:card-" + std::to_string(index) + "\r\n");
+    // A server tells cards apart by their UID.
+    korvale::exchange::writeCard(writer, row, dates, "card-" + std::to_string(index));
+    return card;
 }
 
 std::filesystem::path emptyBook(const std::filesystem::path& dir) {

@@ -185,6 +185,7 @@ DavReply DavClient::sendOnce(const QByteArray& verb, const QUrl& url, const QByt
     if (hasControl(result.etag))
         refuse(verb, url, QStringLiteral("the server's ETag holds control characters; refused"));
     if (result.status == 0) result.error = pending->errorString();
+    if (result.status != 0 && result.status != 401) accepted_ = true;
     if (isRedirect(result.status) && pending->hasRawHeader("Location"))
         redirect = url.resolved(QUrl(QString::fromUtf8(pending->rawHeader("Location"))));
     return result;

@@ -38,6 +38,8 @@ public:
     // How many requests were sent.
     int requests() const { return requests_; }
     const QUrl& server() const { return server_; }
+    // Whether the server answered a request without turning the credentials down (no 401).
+    bool accepted() const { return accepted_; }
 
 private:
     DavReply sendOnce(const QByteArray& verb, const QUrl& url, const QByteArray& body, const Headers& headers,
@@ -47,6 +49,7 @@ private:
     QUrl server_;
     QByteArray authorization_;
     int requests_ = 0;
+    bool accepted_ = false;
 };
 
 // What a failed reply means, naming the request and the URL without its user part: no answer, the

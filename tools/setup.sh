@@ -8,12 +8,17 @@ mode=${1:-run}
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="$root/build"
 
+# QtKeychain keeps the sync password in the desktop's Secret Service through libsecret, which it loads at
+# run time.
 packages=(cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
           libsqlitecpp-dev libsqlite3-dev sqlite3 fontconfig fonts-urw-base35 fonts-liberation2 fonts-dejavu-core
-          xvfb xauth)
+          xvfb xauth qtkeychain-qt6-dev libsecret-1-0)
 case "$mode" in
   run) ;;
-  test) packages+=(clang-14 libclang-rt-14-dev xdotool openbox python3-vobject radicale) ;;
+  # The keyring tests run a private session bus (dbus-run-session) with GNOME Keyring, and check the
+  # systemd units with systemd-analyze.
+  test) packages+=(clang-14 libclang-rt-14-dev xdotool openbox python3-vobject radicale dbus gnome-keyring
+                   systemd) ;;
   bench) packages+=(gnuplot-nox radicale curl) ;;
   package) packages+=(dpkg-dev file lintian desktop-file-utils appstream) ;;
   *) echo "usage: $0 [run|test|bench|package]" >&2; exit 2 ;;

@@ -1,75 +1,22 @@
-// korvale-db sync against a real Radicale started on 127.0.0.1 for each test, with a store and a password
-// file of its own; cards are put and listed by another client (dav_card.py, written with vobject).
+// korvale-db sync against a real Radicale started on 127.0.0.1 for each test (tests/kit/Radicale).
 
 #include <QDirIterator>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTest>
 
 #include "tests/kit/App.h"
 #include "tests/kit/Boxes.h"
+#include "tests/kit/Radicale.h"
 #include "tests/kit/TempBook.h"
 
 namespace {
 
-const QString kPassword = QStringLiteral("pw-Tq83#zx");
+const QString kPassword = kit::Radicale::password();
 
-QString run(const QString& program, const QStringList& arguments, int* exitCode = nullptr) {
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(60000);
-    if (exitCode) *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    return QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
-}
-
-// Radicale on a free port of 127.0.0.1, its address book made, stopped with the object.
-class Server {
-public:
-    Server() {
-        QFile users(dir_.filePath(QStringLiteral("users")));
-        if (!users.open(QIODevice::WriteOnly)) QFAIL("cannot write the password file");
-        users.write(("tester:" + kPassword).toUtf8());
-        users.close();
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost);
-        port_ = probe.serverPort();
-        probe.close();
-        radicale_.start(KORVALE_RADICALE,
-                        {"--config", "", "--server-hosts", QStringLiteral("127.0.0.1:%1").arg(port_),
-                         "--storage-filesystem-folder", dir_.filePath("store"), "--auth-type", "htpasswd",
-                         "--auth-htpasswd-filename", users.fileName(), "--auth-htpasswd-encryption", "plain",
-                         "--rights-type", "owner_only"});
-        QTRY_VERIFY_WITH_TIMEOUT(listening(), 10000);
-        int exitCode = 0;
-        const QString said = dav({"mkbook", book()}, &exitCode);
-        QVERIFY2(exitCode == 0, qPrintable(said));
-    }
-    ~Server() {
-        radicale_.kill();
-        radicale_.waitForFinished();
-    }
-    QString root() const { return QStringLiteral("http://127.0.0.1:%1/").arg(port_); }
-    QString book() const { return root() + QStringLiteral("tester/book/"); }
-    QString dav(QStringList arguments, int* exitCode = nullptr) const {
-        arguments.insert(2, QStringLiteral("tester"));
-        arguments.insert(3, kPassword);
-        return run(KORVALE_PYTHON, QStringList{DAV_CARD_SCRIPT} + arguments, exitCode);
-    }
-    QStringList cards() const { return dav({"list", book()}).split('\n', Qt::SkipEmptyParts); }
-
-private:
-    bool listening() const {
-        QTcpSocket socket;
-        socket.connectToHost(QHostAddress::LocalHost, port_);
-        return socket.waitForConnected(200);
-    }
-    QTemporaryDir dir_;
-    QProcess radicale_;
-    quint16 port_ = 0;
-};
+using kit::run;
+using Server = kit::Radicale;
 
 QString sync(const kit::TempBook& book, const QString& url) {
     int exitCode = 0;
@@ -90,10 +37,8 @@ class tst_Sync : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() {
-        int exitCode = -1;
-        run(QStringLiteral(KORVALE_PYTHON), {"-c", "import vobject"}, &exitCode);
-        QVERIFY2(exitCode == 0, "python3-vobject is missing (apt install python3-vobject)");
-        QVERIFY2(QFile::exists(KORVALE_RADICALE), "radicale is missing (apt install radicale)");
+        const QString missing = Server::missing();
+        QVERIFY2(missing.isEmpty(), qPrintable(missing));
         qputenv("KORVALE_PASSWORD", kPassword.toUtf8());
     }
     void cardOfAnotherClient_data() {

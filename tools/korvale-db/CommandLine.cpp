@@ -17,12 +17,14 @@ const CommandSyntax& syntaxOf(std::span<const CommandSyntax> commands, std::stri
 
 // Every command names the book's folder first, and may leave it out for the folder korvale itself uses;
 // this is the one place that reads it. The first word is the folder when there are more words than the
-// command's own, or when it could be either and holds a book (history's lone NAME or DIR).
+// command's own, or when it could be either and holds a book (history's lone NAME or DIR, sync's lone
+// URL or DIR: a URL is never the folder).
 korvale::BookLocation takeBook(const CommandSyntax& syntax, std::vector<std::string>& words) {
     const auto count = static_cast<int>(words.size());
     const bool named =
-        count > syntax.operands || (count > syntax.operands - syntax.optional &&
-                                    std::filesystem::exists(korvale::ClientStore::bookPath(words.front())));
+        count > syntax.operands ||
+        (count > syntax.operands - syntax.optional && words.front().find("://") == std::string::npos &&
+         std::filesystem::exists(korvale::ClientStore::bookPath(words.front())));
     const korvale::BookLocation book =
         korvale::BookLocation::find(korvale::BookLocation::runningProgramDir(), named ? words.front() : "");
     if (named) words.erase(words.begin());

@@ -39,8 +39,10 @@ constexpr const char* kKeepCard =
 constexpr const char* kDropCard = "DELETE FROM SYNC_CARDS WHERE href = ?1";
 constexpr const char* kLastVersion = "SELECT coalesce(max(version), 0) FROM CLIENT_RECORDS_HISTORY";
 constexpr const char* kServer = "SELECT url, collection, token FROM SYNC_SERVER WHERE id = 1";
+// An update of the row, not a replacement, so that the user recorded beside the server stays.
 constexpr const char* kKeepServer =
-    "INSERT OR REPLACE INTO SYNC_SERVER (id, url, collection, token) VALUES (1, ?1, ?2, ?3)";
+    "INSERT INTO SYNC_SERVER (id, url, collection, token) VALUES (1, ?1, ?2, ?3) ON CONFLICT (id) DO UPDATE "
+    "SET url = excluded.url, collection = excluded.collection, token = excluded.token";
 constexpr int kRowidParam = static_cast<int>(kColumnCount) + 1;
 
 void bindRecord(SQLite::Statement& statement, const ClientRecord& record) {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <set>
 #include <unordered_set>
@@ -14,14 +15,16 @@
 #include "exchange/FormatError.h"
 #include "exchange/VCardReader.h"
 #include "store/BookHistory.h"
+#include "store/ClientStore.h"
 #include "store/StoreError.h"
+#include "store/SyncAccount.h"
 #include "store/SyncState.h"
 #include "sync/DavClient.h"
 #include "sync/DavPolicy.h"
 #include "sync/DavXml.h"
 #include "sync/ServerDiscovery.h"
-#include "tools/korvale-db/Password.h"
 #include "tools/korvale-db/Progress.h"
+#include "tools/korvale-db/SyncAccountChoice.h"
 #include "tools/korvale-db/SyncBook.h"
 #include "tools/korvale-db/SyncReport.h"
 #include "tools/korvale-db/ToolBook.h"
@@ -432,57 +435,59 @@ int syncBook(const CommandLine& line) {
     char* argv[] = {name, nullptr};
     const QCoreApplication application(argc, argv);
 
-    const QUrl given(QString::fromStdString(line.operands.front()), QUrl::StrictMode);
-    if (!given.userInfo().isEmpty()) {
-        throw UsageError(
-            "the URL holds a user name or password: give the user name with --user NAME; a "
-            "password in a URL is never used (it is asked for, or read from KORVALE_PASSWORD)");
-    }
-    if (!given.isValid() ||
-        (given.scheme() != QLatin1String("https") && given.scheme() != QLatin1String("http"))) {
-        throw UsageError("sync takes the http or https URL of a server or an address book");
+    if (line.has("--forget-password") || line.has("--forget-account")) return forgetAccount(line);
+    // A timer's sync on a machine where korvale never made a book is no failure.
+    if (line.operands.empty() && !std::filesystem::exists(ClientStore::bookPath(line.book.dir))) {
+        std::cout << "There is no book in " << line.book.dir.string() << "; nothing to sync.\n";
+        return EXIT_SUCCESS;
     }
     const auto connection = openBook(line.book.dir);
     requireHistory(*connection);
+    const std::optional<SyncAccountChoice> account = chooseSyncAccount(line, *connection);
+    if (!account) return EXIT_SUCCESS;
     SyncBook book(connection->db());
     if (!hasSyncState(connection->db())) {
         SQLite::Transaction transaction = beginWriting(*connection, "Cannot sync");
         addSyncState(connection->db());
         transaction.commit();
     }
-    const QString user = QString::fromStdString(line.value("--user").value_or(std::string()));
-    requirePrivateCredentials(given, !user.isEmpty(), line.has("--allow-plain-http"));
-    DavClient dav(given, user, user.isEmpty() ? QString() : serverPassword(user));
+    DavClient dav(account->given, account->user, account->password ? account->password->text : QString());
 
-    std::optional<SyncBook::Server> server = book.server();
-    // The same server or address book, with or without a closing slash.
-    const std::string url = text(given.adjusted(QUrl::StripTrailingSlash).toString(QUrl::FullyEncoded));
-    if (server && server->url != url) {
-        throw StoreError("The book " + connection->path().string() + " is kept in step with " + server->url +
-                         ", not " + url);
-    }
-    if (!server) {
-        const AddressBook found =
-            findAddressBook(dav, given, QString::fromStdString(line.value("--addressbook").value_or("")));
-        std::cerr << "Address book: " << text(quoted(found.name)) << " at "
-                  << text(found.url.toDisplayString(QUrl::RemoveUserInfo)) << '\n';
-        server = SyncBook::Server{url, text(found.url.toString(QUrl::FullyEncoded)), std::nullopt};
-        SQLite::Transaction transaction = beginWriting(*connection, "Cannot sync");
-        book.keepServer(*server);
-        transaction.commit();
-    }
+    SyncReport report;
+    try {
+        std::optional<SyncBook::Server> server = book.server();
+        if (!server) {
+            const AddressBook found = findAddressBook(
+                dav, account->given, QString::fromStdString(line.value("--addressbook").value_or("")));
+            std::cerr << "Address book: " << text(quoted(found.name)) << " at "
+                      << text(found.url.toDisplayString(QUrl::RemoveUserInfo)) << '\n';
+            server = SyncBook::Server{account->url, text(found.url.toString(QUrl::FullyEncoded)), std::nullopt};
+            SQLite::Transaction transaction = beginWriting(*connection, "Cannot sync");
+            book.keepServer(*server);
+            transaction.commit();
+        }
+        if (account->recordUser) {
+            SQLite::Transaction transaction = beginWriting(*connection, "Cannot sync");
+            keepSyncUser(connection->db(), text(account->user));
+            transaction.commit();
+        }
 
-    Sync sync(book, *connection, dav, QUrl(QString::fromStdString(server->collection)));
-    std::optional<std::string> token = server->token;
-    const SyncReport report = sync.run(token);
-    if (token != server->token) {
-        server->token = token;
-        SQLite::Transaction transaction = beginWriting(*connection, "Cannot sync");
-        book.keepServer(*server);
-        transaction.commit();
+        Sync sync(book, *connection, dav, QUrl(QString::fromStdString(server->collection)));
+        std::optional<std::string> token = server->token;
+        report = sync.run(token);
+        if (token != server->token) {
+            server->token = token;
+            SQLite::Transaction transaction = beginWriting(*connection, "Cannot sync");
+            book.keepServer(*server);
+            transaction.commit();
+        }
+    } catch (...) {
+        // A password the server took is kept even when the sync fails later on.
+        savePassword(line, *account, dav);
+        throw;
     }
     report.print(std::cout, line.book.dir.string());
-    return EXIT_SUCCESS;
+    return savePassword(line, *account, dav) ? EXIT_SUCCESS : EXIT_FAILURE;
 }
 
 }  // namespace korvale::tool

@@ -36,9 +36,12 @@ struct Command {
 constexpr std::array<OptionSyntax, 2> kExportOptions{
     {{.name = "--format", .takesValue = true}, {.name = "-o", .takesValue = true}}};
 constexpr std::array<OptionSyntax, 1> kImportOptions{{{.name = "--dry-run", .takesValue = false}}};
-constexpr std::array<OptionSyntax, 3> kSyncOptions{{{.name = "--user", .takesValue = true},
+constexpr std::array<OptionSyntax, 6> kSyncOptions{{{.name = "--user", .takesValue = true},
                                                     {.name = "--addressbook", .takesValue = true},
-                                                    {.name = "--allow-plain-http", .takesValue = false}}};
+                                                    {.name = "--allow-plain-http", .takesValue = false},
+                                                    {.name = "--save-password", .takesValue = false},
+                                                    {.name = "--forget-password", .takesValue = false},
+                                                    {.name = "--forget-account", .takesValue = false}}};
 
 constexpr std::array<Command, 8> kCommands{{
     {{.name = "init", .words = "", .operands = 0, .optional = 0, .options = {}}, initBook},
@@ -50,7 +53,7 @@ constexpr std::array<Command, 8> kCommands{{
     {{.name = "history", .words = "[NAME]", .operands = 1, .optional = 1, .options = {}}, showHistory},
     {{.name = "restore", .words = "ID", .operands = 1, .optional = 0, .options = {}}, restoreVersion},
     {{.name = "forget", .words = "NAME", .operands = 1, .optional = 0, .options = {}}, forgetName},
-    {{.name = "sync", .words = "URL", .operands = 1, .optional = 0, .options = kSyncOptions}, syncBook},
+    {{.name = "sync", .words = "[URL]", .operands = 1, .optional = 1, .options = kSyncOptions}, syncBook},
 }};
 
 }  // namespace

@@ -1,0 +1,62 @@
+#include "tests/kit/Radicale.h"
+
+#include <QFile>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+
+namespace kit {
+
+QString run(const QString& program, const QStringList& arguments, int* exitCode) {
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(60000);
+    if (exitCode) *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
+}
+
+QString Radicale::missing() {
+    int exitCode = -1;
+    run(QStringLiteral(KORVALE_PYTHON), {"-c", "import vobject"}, &exitCode);
+    if (exitCode != 0) return QStringLiteral("python3-vobject is missing (apt install python3-vobject)");
+    return QFile::exists(KORVALE_RADICALE) ? QString()
+                                           : QStringLiteral("radicale is missing (apt install radicale)");
+}
+
+Radicale::Radicale() {
+    QFile users(dir_.filePath(QStringLiteral("users")));
+    if (!users.open(QIODevice::WriteOnly)) QFAIL("cannot write the password file");
+    users.write(("tester:" + password()).toUtf8());
+    users.close();
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    port_ = probe.serverPort();
+    probe.close();
+    radicale_.start(KORVALE_RADICALE,
+                    {"--config", "", "--server-hosts", QStringLiteral("127.0.0.1:%1").arg(port_),
+                     "--storage-filesystem-folder", dir_.filePath("store"), "--auth-type", "htpasswd",
+                     "--auth-htpasswd-filename", users.fileName(), "--auth-htpasswd-encryption", "plain",
+                     "--rights-type", "owner_only"});
+    const auto listening = [this] {
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, port_);
+        return socket.waitForConnected(200);
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(listening(), 10000);
+    int exitCode = 0;
+    const QString said = dav({"mkbook", book()}, &exitCode);
+    QVERIFY2(exitCode == 0, qPrintable(said));
+}
+
+Radicale::~Radicale() {
+    radicale_.kill();
+    radicale_.waitForFinished();
+}
+
+QString Radicale::dav(QStringList arguments, int* exitCode) const {
+    arguments.insert(2, QStringLiteral("tester"));
+    arguments.insert(3, password());
+    return run(KORVALE_PYTHON, QStringList{DAV_CARD_SCRIPT} + arguments, exitCode);
+}
+
+}  // namespace kit

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace kit {
+
+// Runs a program to its end: what it printed on both channels; its exit code, -1 when it crashed.
+QString run(const QString& program, const QStringList& arguments, int* exitCode = nullptr);
+
+// Debian's Radicale on a free port of 127.0.0.1, with a store and a password file of its own and the
+// address book tester/book/ made; stopped with the object. Cards are put and listed by another client
+// (tests/tool/dav_card.py, written with vobject).
+class Radicale {
+public:
+    Radicale();
+    ~Radicale();
+    static QString password() { return QStringLiteral("pw-Tq83#zx"); }
+    // What a suite lacks to start one, with the package to install; empty when nothing.
+    static QString missing();
+    QString root() const { return QStringLiteral("http://127.0.0.1:%1/").arg(port_); }
+    QString book() const { return root() + QStringLiteral("tester/book/"); }
+    // dav_card.py COMMAND URL ARGS... as the user.
+    QString dav(QStringList arguments, int* exitCode = nullptr) const;
+    QStringList cards() const { return dav({"list", book()}).split('\n', Qt::SkipEmptyParts); }
+
+private:
+    QTemporaryDir dir_;
+    QProcess radicale_;
+    quint16 port_ = 0;
+};
+
+}  // namespace kit
