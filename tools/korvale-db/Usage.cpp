@@ -13,7 +13,7 @@ void printUsage(std::ostream& out) {
            "       korvale-db history [DIR] [NAME]\n"
            "       korvale-db restore [DIR] ID\n"
            "       korvale-db forget [DIR] NAME\n"
-           "       korvale-db sync [DIR] URL [--user NAME]\n"
+           "       korvale-db sync [DIR] URL [--user NAME] [--allow-mass-delete]\n"
            "       korvale-db --help\n"
            "\n"
            "DIR is the folder of the book, DIR/"
@@ -38,7 +38,9 @@ void printUsage(std::ostream& out) {
            "sync     Bring the book and a CardDAV address book into step, both ways. URL is the server\n"
            "         or the address book. The password is $KORVALE_PASSWORD or asked for; it is never\n"
            "         stored. A contact changed on both sides takes the server's version; the book's is\n"
-           "         kept in the history, and the report names it.\n"
+           "         kept in the history, and the report names it. A list from the server that would\n"
+           "         delete more than half of the synced contacts is applied only with\n"
+           "         --allow-mass-delete. One sync of a book runs at a time.\n"
            "--help   Show this text.\n";
 }
 

@@ -35,7 +35,8 @@ struct Command {
 constexpr std::array<OptionSyntax, 2> kExportOptions{
     {{.name = "--format", .takesValue = true}, {.name = "-o", .takesValue = true}}};
 constexpr std::array<OptionSyntax, 1> kImportOptions{{{.name = "--dry-run", .takesValue = false}}};
-constexpr std::array<OptionSyntax, 1> kSyncOptions{{{.name = "--user", .takesValue = true}}};
+constexpr std::array<OptionSyntax, 2> kSyncOptions{
+    {{.name = "--user", .takesValue = true}, {.name = "--allow-mass-delete", .takesValue = false}}};
 
 constexpr std::array<Command, 8> kCommands{{
     {{.name = "init", .words = "", .operands = 0, .optional = 0, .options = {}}, initBook},
