@@ -6,7 +6,8 @@ SyncAction decide(const ContactState& s) {
     if (s.server == ServerSide::Unreadable) return SyncAction::LeavePending;
     if (!s.known) {
         if (s.server == ServerSide::Changed) return SyncAction::TakeServer;
-        return s.inBook ? SyncAction::SendNew : SyncAction::Nothing;
+        // A card that was never read and is no longer there leaves nothing to keep.
+        return s.inBook ? SyncAction::SendNew : SyncAction::Forget;
     }
     switch (s.server) {
         case ServerSide::Removed:

@@ -1,0 +1,153 @@
+// The sync's decisions as a table: what is known of one contact, and the one action it must lead to.
+// Digests are stand-in texts: only whether two of them are equal matters.
+
+#include <QTest>
+
+#include "sync/Href.h"
+#include "sync/SyncDecision.h"
+
+using korvale::sync::ContactState;
+using korvale::sync::ServerSide;
+using korvale::sync::SyncAction;
+
+Q_DECLARE_METATYPE(SyncAction)
+
+namespace {
+
+// book: the row's digest, "" for no row. server: "same", "gone", "unreadable", or the read card's digest.
+// last: "none" for a card never held, "sent a" for a card on its way out holding a, else the digest last
+// synced ("" when forgotten).
+ContactState state(const QString& book, const QString& server, const QString& last) {
+    ContactState s;
+    s.inBook = !book.isEmpty();
+    s.bookDigest = book.toStdString();
+    if (server == "same") {
+        s.server = ServerSide::Unchanged;
+    } else if (server == "gone") {
+        s.server = ServerSide::Removed;
+    } else if (server == "unreadable") {
+        s.server = ServerSide::Unreadable;
+    } else {
+        s.server = ServerSide::Changed;
+        s.serverDigest = server.toStdString();
+    }
+    s.known = last != "none";
+    s.confirmed = !last.startsWith("sent ");
+    s.lastDigest = QString(last).remove("sent ").remove("none").toStdString();
+    return s;
+}
+
+}  // namespace
+
+class tst_SyncDecision : public QObject {
+    Q_OBJECT
+private slots:
+    void decide_data() {
+        QTest::addColumn<QString>("book");
+        QTest::addColumn<QString>("server");
+        QTest::addColumn<QString>("last");
+        QTest::addColumn<SyncAction>("action");
+        QTest::newRow("row new in the book") << "a"
+                                             << "same"
+                                             << "none" << SyncAction::SendNew;
+        QTest::newRow("card new on the server") << ""
+                                                << "a"
+                                                << "none" << SyncAction::TakeServer;
+        QTest::newRow("card never read, gone") << ""
+                                               << "gone"
+                                               << "none" << SyncAction::Forget;
+        QTest::newRow("as last synced") << "a"
+                                        << "same"
+                                        << "a" << SyncAction::Nothing;
+        QTest::newRow("changed in the book") << "b"
+                                             << "same"
+                                             << "a" << SyncAction::SendRow;
+        QTest::newRow("changed on the server") << "a"
+                                               << "b"
+                                               << "a" << SyncAction::TakeServer;
+        QTest::newRow("same change on both sides") << "b"
+                                                   << "b"
+                                                   << "a" << SyncAction::KeepTag;
+        QTest::newRow("changed on both sides") << "b"
+                                               << "c"
+                                               << "a" << SyncAction::Conflict;
+        QTest::newRow("tag moved, book changed") << "b"
+                                                 << "a"
+                                                 << "a" << SyncAction::SendRow;
+        QTest::newRow("deleted in the book") << ""
+                                             << "same"
+                                             << "a" << SyncAction::DeleteThere;
+        QTest::newRow("deleted in the book, tag moved") << ""
+                                                        << "a"
+                                                        << "a" << SyncAction::DeleteThere;
+        QTest::newRow("deleted in the book, changed on the server") << ""
+                                                                    << "b"
+                                                                    << "a" << SyncAction::ConflictDeletedHere;
+        QTest::newRow("deleted on the server") << "a"
+                                               << "gone"
+                                               << "a" << SyncAction::DeleteHere;
+        QTest::newRow("deleted on the server, changed in the book") << "b"
+                                                                    << "gone"
+                                                                    << "a" << SyncAction::SendBack;
+        QTest::newRow("deleted on both sides") << ""
+                                               << "gone"
+                                               << "a" << SyncAction::Forget;
+        QTest::newRow("forgotten, tag unchanged") << ""
+                                                  << "same"
+                                                  << "" << SyncAction::DeleteThere;
+        QTest::newRow("forgotten, changed on the server") << ""
+                                                          << "b"
+                                                          << "" << SyncAction::ConflictDeletedHere;
+        QTest::newRow("unreadable change") << "a"
+                                           << "unreadable"
+                                           << "a" << SyncAction::LeavePending;
+        QTest::newRow("unreadable new card") << ""
+                                             << "unreadable"
+                                             << "none" << SyncAction::LeavePending;
+        QTest::newRow("put cut off before the server answered") << "a"
+                                                                << "same"
+                                                                << "sent a" << SyncAction::SendNew;
+        QTest::newRow("put landed, row changed since") << "b"
+                                                       << "a"
+                                                       << "sent a" << SyncAction::SendRow;
+        QTest::newRow("put never landed, row deleted") << ""
+                                                       << "same"
+                                                       << "sent a" << SyncAction::Forget;
+        QTest::newRow("put landed, row deleted") << ""
+                                                 << "a"
+                                                 << "sent a" << SyncAction::DeleteThere;
+    }
+    void decide() {
+        QFETCH(QString, book);
+        QFETCH(QString, server);
+        QFETCH(QString, last);
+        QFETCH(SyncAction, action);
+        QCOMPARE(korvale::sync::decide(state(book, server, last)), action);
+    }
+
+    // Two spellings of one href are one card; "%2F" is not a separator and stays apart from "/".
+    void oneSpellingOfAnHref_data() {
+        QTest::addColumn<QString>("one");
+        QTest::addColumn<QString>("other");
+        QTest::addColumn<bool>("same");
+        QTest::newRow("@ encoded by the server") << "/alice%40example.com/b/x.vcf"
+                                                 << "/alice@example.com/b/x.vcf" << true;
+        QTest::newRow("space, lower-case hex") << "/a/x%2a%20y.vcf"
+                                               << "/a/x* y.vcf" << true;
+        QTest::newRow("UTF-8 name") << "/a/J%C3%B6rg.vcf"
+                                    << "/a/Jörg.vcf" << true;
+        QTest::newRow("encoded slash") << "/a/x%2Fy.vcf"
+                                       << "/a/x/y.vcf" << false;
+    }
+    void oneSpellingOfAnHref() {
+        QFETCH(QString, one);
+        QFETCH(QString, other);
+        QFETCH(bool, same);
+        QCOMPARE(
+            korvale::sync::normalHref(one.toStdString()) == korvale::sync::normalHref(other.toStdString()),
+            same);
+    }
+};
+
+QTEST_APPLESS_MAIN(tst_SyncDecision)
+#include "tst_SyncDecision.moc"
