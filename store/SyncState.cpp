@@ -211,11 +211,8 @@ void SyncState::deleteRow(std::int64_t row) {
     SQLite::Statement& remove = prepared(sql::kRemove);
     remove.bind(kRowidParam, row);
     remove.exec();
+    // The trigger detaches the row's card in the book; the caller drops or keeps the card in turn.
     rows_.erase(row);
-    // The trigger has detached the row's card in the book; the copy in memory follows.
-    for (auto& [href, card] : cards_) {
-        if (card.row == row) card.row.reset();
-    }
 }
 
 void SyncState::keepCard(const std::string& href, const KnownCard& card, const std::string* body) {
