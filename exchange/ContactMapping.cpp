@@ -3,12 +3,15 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <optional>
 #include <span>
 
+#include <QByteArray>
 #include <QDate>
+#include <QString>
 
-#include "rules/DateCheck.h"
 #include "exchange/FormatError.h"
+#include "rules/DateCheck.h"
 
 namespace korvale::exchange {
 
@@ -65,7 +68,7 @@ std::string joinNonEmpty(const std::vector<std::string>& parts, std::string_view
     return joined;
 }
 
-std::vector<std::string> partsOf(const VCardProperty& property, std::size_t count, bool full) {
+std::vector<std::string> partsOf(const CardProperty& property, std::size_t count, bool full) {
     std::vector<std::string> parts;
     for (const std::string_view part : splitEscaped(property.value, ';'))
         parts.push_back(unescape(part, full));
@@ -73,126 +76,212 @@ std::vector<std::string> partsOf(const VCardProperty& property, std::size_t coun
     return parts;
 }
 
-bool isAny(const VCardProperty& property, std::span<const std::string_view> types) {
+bool isAny(const CardProperty& property, std::span<const std::string_view> types) {
     return std::any_of(types.begin(), types.end(), [&](std::string_view t) { return property.hasType(t); });
+}
+
+// A text with every line break (CRLF, CR, LF) made a LF: what a card's value gives back of it.
+std::string lineFeedsOnly(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        out += text[i] == '\r' ? '\n' : text[i];
+    }
+    return out;
+}
+
+// The label a phone's address book gives a group ("_$!<Mobile>!$_" is its own word "Mobile").
+std::string labelText(std::string label) {
+    if (label.starts_with("_$!<") && label.ends_with(">!$_")) label = label.substr(4, label.size() - 8);
+    return label;
 }
 
 // Builds a contact from a card's properties in the card's order.
 class CardMapper {
 public:
-    explicit CardMapper(const VCard& card) : full_(card.version != "2.1") {}
+    CardMapper(const Card& card, Extras extras)
+        : full_(card.version != "2.1"), fold_(extras == Extras::Fold) {
+        for (const CardProperty& p : card.properties) {
+            if (p.name == "X-ABLABEL" && !p.group.empty()) labels_.emplace_back(p.group, labelText(text(p)));
+        }
+    }
 
-    void add(const VCardProperty& p) {
+    void add(const CardProperty& p, int index) {
         const std::string_view name = p.name;
         if (name == "FN" && !fn_) {
             fn_ = unescape(p.value, full_);
         } else if (name == "N" && !n_) {
             n_ = &p;
         } else if (name == "ADR") {
-            fill(Column::address, p, address(p));
+            fill(Column::address, p, index, address(p));
         } else if (name == "EMAIL") {
-            fill(Column::email_id, p, text(p));
+            fill(Column::email_id, p, index, text(p));
         } else if (name == "TEL") {
-            phone(p);
+            phone(p, index);
         } else if (name == "BDAY" && !birthday_) {
             birthday_ = dobOfBirthday(text(p));
         } else if (name == "X-KORVALE-DOB") {
             dob_ = text(p);
+        } else if (name == "X-KORVALE-EXACT") {
+            exact(p);
         } else if (name == "NOTE") {
             notes_.push_back(text(p));
         } else if (name == "CATEGORIES") {
-            std::string& category = contact_.record[Column::CATEGORY];
-            if (!category.empty()) category += ',';
-            category += text(p);
+            categories(p);
         } else if (std::find(kCardData.begin(), kCardData.end(), name) != kCardData.end()) {
-            contact_.leftOut.emplace_back(name);
-        } else if (name != "N") {
+            if (fold_) contact_.leftOut.emplace_back(name);
+        } else if (name != "N" && name != "VERSION" && !(name == "X-ABLABEL" && !p.group.empty())) {
             keep(p, text(p));
         }
     }
 
     Contact finish() {
-        for (const VCardProperty* p : untypedPhones_) fill(Column::H_PHONE, *p, phoneNumber(*p));
+        for (const auto& [p, index] : untypedPhones_) fill(Column::H_PHONE, *p, index, phoneNumber(*p));
         ClientRecord& record = contact_.record;
-        contact_.named = fn_ || n_;
-        if (fn_) {
+        if (fn_ && !fn_->empty()) {
             record[Column::Name] = *fn_;
         } else if (n_) {
             const std::vector<std::string> n = partsOf(*n_, Suffix + 1, full_);
             record[Column::Name] =
                 joinNonEmpty({n[Prefix], n[Given], n[Additional], n[Family], n[Suffix]}, " ");
         }
-        record[Column::dob] = dob_ ? *dob_ : birthday_.value_or("");
-        notes_.insert(notes_.end(), extras_.begin(), extras_.end());
-        record[Column::remarks] = joinNonEmpty(notes_, "\n");
+        // A card with an FN or an N property is named, even when both are empty, as the book writes a
+        // row without a name, so that it comes back.
+        contact_.named = fn_ || n_;
+        record[Column::dob] = dob_ && birthday_ && !agree(*dob_, *birthday_) ? *birthday_
+                              : dob_                                         ? *dob_
+                                                                             : birthday_.value_or("");
+        std::string notes = joinNonEmpty(notes_, "\n");
+        for (auto& [column, text] : exact_) {
+            // The exact text stands when the property still says the same; one changed elsewhere wins.
+            std::string& value = column == Column::remarks ? notes : record[column];
+            if (lineFeedsOnly(text) == value) value = std::move(text);
+        }
+        extras_.insert(extras_.begin(), std::move(notes));
+        record[Column::remarks] = joinNonEmpty(extras_, "\n");
         return std::move(contact_);
     }
 
 private:
-    std::string text(const VCardProperty& p) const { return unescape(p.value, full_); }
+    std::string text(const CardProperty& p) const { return unescape(p.value, full_); }
+
+    // Whether X-KORVALE-DOB's text reads as the date BDAY gives (dd-mm-yyyy): then it is the book's own
+    // form of that date; otherwise another program changed BDAY, which is the newer word.
+    static bool agree(const std::string& dob, const std::string& birthday) {
+        const QDate date = rules::readDate(QString::fromStdString(dob));
+        return date.isValid() ? dobText(date) == birthday : birthday.empty();
+    }
 
     // The street part alone when the card has nothing else, as this tool writes it; otherwise every
     // part, in the order an address is read.
-    std::string address(const VCardProperty& p) const {
+    std::string address(const CardProperty& p) const {
         const std::vector<std::string> a = partsOf(p, Country + 1, full_);
         return joinNonEmpty({a[PostBox], a[Extended], a[Street], a[Locality], a[Region], a[Code], a[Country]},
                             ", ");
     }
 
-    std::string phoneNumber(const VCardProperty& p) const {
+    std::string phoneNumber(const CardProperty& p) const {
         std::string number = text(p);
         if (number.size() > 4 && (number.starts_with("tel:") || number.starts_with("TEL:")))
             number.erase(0, 4);
         return number;
     }
 
-    void phone(const VCardProperty& p) {
+    const std::string* label(const CardProperty& p) const {
+        if (p.group.empty()) return nullptr;
+        for (const auto& [group, text] : labels_) {
+            if (group == p.group) return &text;
+        }
+        return nullptr;
+    }
+
+    void phone(const CardProperty& p, int index) {
         if (isAny(p, kNotVoice)) {
             keep(p, phoneNumber(p));
         } else if (p.hasType("CELL") || p.hasType("MOBILE")) {
-            fill(Column::cell_no, p, phoneNumber(p));
+            fill(Column::cell_no, p, index, phoneNumber(p));
         } else if (p.hasType("WORK")) {
-            fill(Column::W_PHONE, p, phoneNumber(p));
+            fill(Column::W_PHONE, p, index, phoneNumber(p));
         } else if (p.hasType("HOME")) {
-            fill(Column::H_PHONE, p, phoneNumber(p));
+            fill(Column::H_PHONE, p, index, phoneNumber(p));
+        } else if (label(p)) {
+            // A number its owner labelled ("Mum") is not a home number: it keeps its label.
+            keep(p, phoneNumber(p));
         } else {
             // A number of no type goes to H_PHONE if the card leaves that free.
-            untypedPhones_.push_back(&p);
+            untypedPhones_.emplace_back(&p, index);
+        }
+    }
+
+    // Each category goes into the column comma-joined, a comma inside one written "\,".
+    void categories(const CardProperty& p) {
+        std::string& column = contact_.record[Column::CATEGORY];
+        for (const std::string_view part : splitEscaped(p.value, ',')) {
+            const std::string category = unescape(part, full_);
+            if (category.empty()) continue;
+            if (!column.empty()) column += ',';
+            for (const char c : category) {
+                if (c == ',') column += '\\';
+                column += c;
+            }
+        }
+    }
+
+    void exact(const CardProperty& p) {
+        for (const CardParameter& parameter : p.parameters) {
+            if (parameter.name != "X-COLUMN") continue;
+            if (const std::optional<Column> column = columnByName(parameter.value)) {
+                const QByteArray bytes = QByteArray::fromBase64(QByteArray::fromStdString(p.value));
+                exact_.emplace_back(*column, bytes.toStdString());
+            }
         }
     }
 
     // The column's first value goes into it; a second is kept in remarks.
-    void fill(Column column, const VCardProperty& p, std::string value) {
+    void fill(Column column, const CardProperty& p, int index, std::string value) {
         std::string& slot = contact_.record[column];
         if (slot.empty()) {
             slot = std::move(value);
+            contact_.from[static_cast<std::size_t>(column)] = index;
         } else {
             keep(p, value);
         }
     }
 
-    void keep(const VCardProperty& p, const std::string& value) {
+    void keep(const CardProperty& p, const std::string& value) {
+        if (!fold_) return;
         if (p.binary) {
             contact_.notKept.push_back(p.name);
             return;
         }
-        const std::string types = p.types();
+        const std::string* labelled = label(p);
+        const std::string types = labelled ? *labelled : p.types();
         extras_.push_back(p.name + (types.empty() ? "" : " (" + types + ")") + ": " + value);
         contact_.inRemarks.push_back(p.name);
     }
 
     bool full_;
+    bool fold_;
     Contact contact_;
     std::optional<std::string> fn_;
-    const VCardProperty* n_ = nullptr;
+    const CardProperty* n_ = nullptr;
     std::optional<std::string> birthday_;
     std::optional<std::string> dob_;
     std::vector<std::string> notes_;
     std::vector<std::string> extras_;
-    std::vector<const VCardProperty*> untypedPhones_;
+    std::vector<std::pair<const CardProperty*, int>> untypedPhones_;
+    std::vector<std::pair<std::string, std::string>> labels_;
+    std::vector<std::pair<Column, std::string>> exact_;
 };
 
 }  // namespace
+
+void writeExact(VCardWriter& writer, Column column, std::string_view text) {
+    const QByteArray base64 = QByteArray(text.data(), static_cast<qsizetype>(text.size())).toBase64();
+    writer.plain(std::string(kExactProperty) + std::string(columnName(column)),
+                 std::string_view(base64.constData(), static_cast<std::size_t>(base64.size())));
+}
 
 DateMemo::Birthday DateMemo::read(std::string_view dob) {
     // Texts of the hint's shape are many, and the rule reads them in place as day, month and year: a date
@@ -216,9 +305,10 @@ DateMemo::Birthday DateMemo::read(std::string_view dob) {
     return seen_.emplace(key, std::move(birthday)).first->second;
 }
 
-void writeCard(VCardWriter& writer, const RowTexts& row, DateMemo& dates) {
+void writeCard(VCardWriter& writer, const RowTexts& row, DateMemo& dates, std::string_view uid) {
     const bool v4 = writer.version() == VCardVersion::V4;
     writer.begin();
+    writer.text("UID", uid);
     const std::string_view name = row[static_cast<std::size_t>(Column::Name)];
     writer.text("FN", name);
     const std::size_t space = name.rfind(' ');
@@ -251,13 +341,17 @@ void writeCard(VCardWriter& writer, const RowTexts& row, DateMemo& dates) {
     if (const std::string_view remarks = row[static_cast<std::size_t>(Column::remarks)]; !remarks.empty())
         writer.text("NOTE", remarks);
     if (const std::string_view category = row[static_cast<std::size_t>(Column::CATEGORY)]; !category.empty())
-        writer.text("CATEGORIES", category);
+        writer.list("CATEGORIES", category);
+    for (std::size_t i = 0; i < kColumnCount; ++i) {
+        if (row[i].find('\r') != std::string_view::npos) writeExact(writer, static_cast<Column>(i), row[i]);
+    }
     writer.end();
 }
 
-Contact contactFromCard(const VCard& card) {
-    CardMapper mapper(card);
-    for (const VCardProperty& property : card.properties) mapper.add(property);
+Contact contactFromCard(const Card& card, Extras extras) {
+    CardMapper mapper(card, extras);
+    for (std::size_t i = 0; i < card.properties.size(); ++i)
+        mapper.add(card.properties[i], static_cast<int>(i));
     return mapper.finish();
 }
 

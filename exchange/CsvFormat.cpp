@@ -38,7 +38,11 @@ std::string CsvReader::quotedField() {
             throw FormatError(recordLine_, "a quoted field that begins on this line is never closed");
         }
         const std::string_view part = text_.substr(pos_, quote - pos_);
-        line_ += static_cast<std::size_t>(std::count(part.begin(), part.end(), '\n'));
+        // Every line end counts once: LF, CRLF, or a carriage return alone.
+        for (std::size_t i = 0; i < part.size(); ++i) {
+            if (part[i] == '\n' || (part[i] == '\r' && (i + 1 == part.size() || part[i + 1] != '\n')))
+                ++line_;
+        }
         field += part;
         pos_ = quote + 1;
         if (pos_ < text_.size() && text_[pos_] == '"') {
@@ -56,8 +60,8 @@ std::string CsvReader::quotedField() {
 
 bool CsvReader::next(std::vector<std::string>& fields) {
     fields.clear();
-    while (pos_ < text_.size() && (text_[pos_] == '\n' || text_.substr(pos_, 2) == "\r\n")) {
-        pos_ += text_[pos_] == '\n' ? 1 : 2;
+    while (pos_ < text_.size() && (text_[pos_] == '\n' || text_[pos_] == '\r')) {
+        pos_ += text_.substr(pos_, 2) == "\r\n" ? 2 : 1;
         ++line_;
     }
     if (pos_ >= text_.size()) return false;
@@ -66,13 +70,15 @@ bool CsvReader::next(std::vector<std::string>& fields) {
         if (text_[pos_] == '"') {
             fields.push_back(quotedField());
         } else {
-            const std::size_t end = std::min(text_.find_first_of(",\n", pos_), text_.size());
-            std::string_view field = text_.substr(pos_, end - pos_);
-            if (end < text_.size() && text_[end] == '\n' && field.ends_with('\r')) field.remove_suffix(1);
-            fields.emplace_back(field);
+            // A record ends at CRLF, LF, or a carriage return alone (as some spreadsheets write).
+            const std::size_t end = std::min(text_.find_first_of(",\r\n", pos_), text_.size());
+            fields.emplace_back(text_.substr(pos_, end - pos_));
             pos_ = end;
         }
         if (!isUtf8(fields.back())) throw FormatError(line_, "a field that is not UTF-8 text");
+        // A NUL would end the text in most programs that read the book, and no screen could show it.
+        if (fields.back().find('\0') != std::string::npos)
+            throw FormatError(line_, "a field holds a NUL byte");
         if (pos_ < text_.size() && text_[pos_] == ',') {
             ++pos_;
             if (pos_ == text_.size()) fields.emplace_back();

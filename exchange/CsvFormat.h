@@ -12,13 +12,13 @@ namespace korvale::exchange {
 void appendCsvField(std::string& out, std::string_view field, bool first);
 void endCsvRecord(std::string& out);
 
-// Reads records one after the other; also takes LF line ends and a UTF-8 byte-order mark, and passes
-// over empty lines.
+// Reads records one after the other; also takes LF and lone CR line ends and a UTF-8 byte-order mark,
+// and passes over empty lines.
 class CsvReader {
 public:
     explicit CsvReader(std::string_view text);
     // The next record's fields; false after the last. Throws FormatError for an unclosed quote, text
-    // after a closing quote, or a field that is not UTF-8.
+    // after a closing quote, or a field that is not UTF-8 or holds a NUL byte.
     bool next(std::vector<std::string>& fields);
     // The line the last record began on.
     std::size_t line() const { return recordLine_; }

@@ -26,13 +26,6 @@ std::string upper(std::string_view text) {
     return out;
 }
 
-std::string lower(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; });
-    return out;
-}
-
 bool equalsUpper(std::string_view text, std::string_view upperCase) {
     return text.size() == upperCase.size() && std::equal(text.begin(), text.end(), upperCase.begin(),
                                                          [](char a, char b) { return upper(a) == b; });
@@ -105,9 +98,14 @@ bool isUtf8Name(std::string_view charset) {
     return name == "UTF-8" || name == "UTF8" || name == "US-ASCII";
 }
 
-void decode(VCardProperty& property) {
+void decode(CardProperty& property) {
     std::string charset;
-    for (const VCardParameter& parameter : property.parameters) {
+    const auto refuseNul = [&] {
+        // A NUL would end the text in most programs that read the book, and no column could show it.
+        if (property.value.find('\0') != std::string::npos)
+            throw FormatError(property.line, "the value of " + property.name + " holds a NUL byte");
+    };
+    for (const CardParameter& parameter : property.parameters) {
         const std::string value = upper(parameter.value);
         if (parameter.name == "ENCODING" && value == "QUOTED-PRINTABLE") {
             property.value = decodeQuotedPrintable(property.value, property.line);
@@ -117,6 +115,7 @@ void decode(VCardProperty& property) {
             charset = parameter.value;
         }
     }
+    refuseNul();
     if (property.binary || equalsUpper(std::string_view(property.value).substr(0, 5), "DATA:")) {
         property.binary = true;
         return;
@@ -131,30 +130,6 @@ void decode(VCardProperty& property) {
 }
 
 }  // namespace
-
-bool VCardProperty::hasType(std::string_view type) const {
-    for (const VCardParameter& parameter : parameters) {
-        if (parameter.name != "TYPE") continue;
-        std::string_view rest = parameter.value;
-        for (;;) {
-            const std::size_t comma = std::min(rest.find(','), rest.size());
-            if (equalsUpper(trim(rest.substr(0, comma)), type)) return true;
-            if (comma == rest.size()) break;
-            rest.remove_prefix(comma + 1);
-        }
-    }
-    return false;
-}
-
-std::string VCardProperty::types() const {
-    std::string all;
-    for (const VCardParameter& parameter : parameters) {
-        if (parameter.name != "TYPE") continue;
-        if (!all.empty()) all += ',';
-        all += lower(parameter.value);
-    }
-    return all;
-}
 
 VCardReader::VCardReader(std::string_view text) : text_(text) {
     if (text_.starts_with("\xEF\xBB\xBF")) pos_ = 3;
@@ -173,6 +148,7 @@ bool VCardReader::physicalLine(std::string_view& line) {
 
 bool VCardReader::logicalLine(std::size_t& number) {
     std::string_view physical;
+    const std::size_t start = pos_;
     if (!physicalLine(physical)) return false;
     number = lineCount_;
     line_.assign(physical);
@@ -193,16 +169,20 @@ bool VCardReader::logicalLine(std::size_t& number) {
             break;
         }
     }
+    original_ = text_.substr(start, pos_ - start);
     return true;
 }
 
-VCardProperty VCardReader::parseLine(std::size_t number) const {
+CardProperty VCardReader::parseLine(std::size_t number) const {
     const std::string_view line = line_;
-    VCardProperty property;
+    CardProperty property;
     property.line = number;
     std::size_t i = line.find_first_of(";:");
     std::string_view name = line.substr(0, i);
-    if (const std::size_t dot = name.rfind('.'); dot != std::string_view::npos) name.remove_prefix(dot + 1);
+    if (const std::size_t dot = name.rfind('.'); dot != std::string_view::npos) {
+        property.group.assign(name.substr(0, dot));
+        name.remove_prefix(dot + 1);
+    }
     if (i == std::string_view::npos || name.empty() ||
         !std::all_of(name.begin(), name.end(), isNameCharacter)) {
         throw FormatError(number, quoted(line) + " is not a vCard line (NAME:value)");
@@ -238,14 +218,14 @@ VCardProperty VCardReader::parseLine(std::size_t number) const {
     return property;
 }
 
-bool VCardReader::next(VCard& card) {
+bool VCardReader::next(Card& card) {
     card.properties.clear();
     card.version = "3.0";
     std::size_t number = 0;
     do {
         if (!logicalLine(number)) return false;
     } while (trim(line_).empty());
-    const VCardProperty begin = parseLine(number);
+    const CardProperty begin = parseLine(number);
     if (begin.name != "BEGIN" || upper(trim(begin.value)) != "VCARD") {
         throw FormatError(number, "expected BEGIN:VCARD, found " + quoted(line_));
     }
@@ -254,9 +234,14 @@ bool VCardReader::next(VCard& card) {
     for (;;) {
         if (!logicalLine(number)) throw FormatError(lineCount_, "the card" + begun + " has no END:VCARD");
         if (trim(line_).empty()) continue;
-        VCardProperty property = parseLine(number);
+        CardProperty property = parseLine(number);
         if (property.name == "END") {
             if (upper(trim(property.value)) != "VCARD") throw FormatError(number, "expected END:VCARD");
+            // A 2.1 card's text (quoted-printable, CHARSET, bare types) is no 3.0 or 4.0 text: a
+            // writer writes its properties afresh.
+            if (card.version == "2.1") {
+                for (CardProperty& p : card.properties) p.original.clear();
+            }
             return true;
         }
         if (property.name == "BEGIN") {
@@ -267,9 +252,10 @@ bool VCardReader::next(VCard& card) {
             if (std::find(kVersions.begin(), kVersions.end(), card.version) == kVersions.end()) {
                 throw FormatError(number, "vCard version " + card.version + " is not 2.1, 3.0 or 4.0");
             }
-            continue;
+        } else {
+            decode(property);
         }
-        decode(property);
+        if (keepOriginals_) property.original.assign(original_);
         card.properties.push_back(std::move(property));
     }
 }
@@ -325,6 +311,17 @@ std::vector<std::string_view> splitEscaped(std::string_view raw, char separator)
     }
     parts.push_back(raw.substr(start));
     return parts;
+}
+
+}  // namespace korvale::exchange
+
+namespace korvale::exchange {
+
+Card readCard(std::string_view text) {
+    VCardReader reader(text);
+    Card card;
+    if (!reader.next(card)) throw FormatError(1, "no BEGIN:VCARD");
+    return card;
 }
 
 }  // namespace korvale::exchange

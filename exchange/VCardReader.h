@@ -5,41 +5,26 @@
 #include <string_view>
 #include <vector>
 
+#include "exchange/Card.h"
+
 namespace korvale::exchange {
 
-struct VCardParameter {
-    std::string name;  // upper case; 2.1's bare words become TYPE or ENCODING
-    std::string value;
-};
-
-struct VCardProperty {
-    std::string name;  // upper case, without its group
-    std::vector<VCardParameter> parameters;
-    // UTF-8, with quoted-printable and CHARSET undone, still escaped as the card wrote it.
-    std::string value;
-    // Base64 or inline data: kept as written.
-    bool binary = false;
-    std::size_t line = 0;
-
-    // Whether a TYPE names `type` (upper case): "TYPE=HOME,VOICE", "TYPE=home;TYPE=voice", 2.1's "HOME".
-    bool hasType(std::string_view type) const;
-    // The TYPE values in lower case, joined by ",".
-    std::string types() const;
-};
-
-struct VCard {
-    std::size_t line = 0;  // of its BEGIN:VCARD
-    std::string version;
-    std::vector<VCardProperty> properties;
-};
+// The names the card types had before they were one model.
+using VCardParameter = CardParameter;
+using VCardProperty = CardProperty;
+using VCard = Card;
 
 // Reads the cards of a vCard 2.1, 3.0 or 4.0 text one after the other: lines ended by CRLF, LF or CR,
 // folded lines joined, quoted-printable soft line breaks joined and decoded, CHARSET converted to UTF-8.
 class VCardReader {
 public:
     explicit VCardReader(std::string_view text);
-    // The next card; false after the last. Throws FormatError for text that is not a card.
-    bool next(VCard& card);
+    // The next card; false after the last. Throws FormatError for text that is not a card, or a value
+    // that holds a NUL byte.
+    bool next(Card& card);
+    // Whether properties keep the text they were read from (for writing back); an import that only
+    // maps cards to rows need not copy it.
+    void keepOriginals(bool keep) { keepOriginals_ = keep; }
     // How many bytes of the text have been read.
     std::size_t position() const { return pos_; }
 
@@ -52,7 +37,12 @@ private:
     std::size_t pos_ = 0;
     std::size_t lineCount_ = 0;
     std::string line_;
+    std::string_view original_;
+    bool keepOriginals_ = true;
 };
+
+// The first card of a text, such as a server's answer for one card. Throws FormatError.
+Card readCard(std::string_view text);
 
 // The text an escaped value stands for: "\n" or "\N" a line feed, "\r" a carriage return, "\," ",",
 // "\;" ";", "\\" "\"; any other backslash stays as it is. A 2.1 card (`full` false) escapes only ";".

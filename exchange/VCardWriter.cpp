@@ -14,19 +14,47 @@ bool continuesCharacter(char byte) {
 }
 
 // The letter that follows the backslash for each byte that needs an escape; 0 for every other byte.
-// vCard has no escape for a carriage return of its own, and a bare one would end the line for most
-// readers: "\\r" is read back by this tool and shown as it is by others.
+// vCard has no escape for a carriage return of its own: a bare one would end the line for most readers,
+// and a "\\r" comes back as those two characters from servers that rewrite cards. A carriage return is
+// written as the line break it stands for, "\\n" (once for a CRLF); the exact text goes with the card
+// in X-KORVALE-EXACT, which the mapping writes and reads.
 constexpr std::array<char, 256> kEscapeLetter = [] {
     std::array<char, 256> letters{};
     letters['\\'] = '\\';
     letters[','] = ',';
     letters[';'] = ';';
     letters['\n'] = 'n';
-    letters['\r'] = 'r';
+    letters['\r'] = 'n';
     return letters;
 }();
 
+template <bool kList>
+void appendEscaped(std::string& out, std::string_view value) {
+    const char* plain = value.data();
+    const char* const end = plain + value.size();
+    for (const char* at = plain; at != end; ++at) {
+        const char letter = kEscapeLetter[static_cast<unsigned char>(*at)];
+        if (letter == 0) continue;
+        if (kList && *at == ',') continue;  // between items
+        out.append(plain, at);
+        plain = at + 1;
+        if (*at == '\r' && at + 1 != end && at[1] == '\n') continue;               // the LF writes the break
+        if (kList && *at == '\\' && at + 1 != end && at[1] == ',') ++at, ++plain;  // a comma in an item
+        out += '\\';
+        out += *at == ',' ? ',' : letter;
+    }
+    out.append(plain, end);
+}
+
 }  // namespace
+
+void appendEscapedText(std::string& out, std::string_view value) {
+    appendEscaped<false>(out, value);
+}
+
+void appendEscapedList(std::string& out, std::string_view column) {
+    appendEscaped<true>(out, column);
+}
 
 void VCardWriter::begin() {
     out_ += "BEGIN:VCARD\r\n";
@@ -39,7 +67,13 @@ void VCardWriter::end() {
 
 void VCardWriter::text(std::string_view nameAndParameters, std::string_view value) {
     startLine(nameAndParameters);
-    appendEscaped(value);
+    appendEscapedText(out_, value);
+    endLine();
+}
+
+void VCardWriter::list(std::string_view nameAndParameters, std::string_view column) {
+    startLine(nameAndParameters);
+    appendEscapedList(out_, column);
     endLine();
 }
 
@@ -50,7 +84,7 @@ void VCardWriter::components(std::string_view nameAndParameters,
     for (const std::string_view part : parts) {
         if (!first) out_ += ';';
         first = false;
-        appendEscaped(part);
+        appendEscapedText(out_, part);
     }
     endLine();
 }
@@ -65,20 +99,6 @@ void VCardWriter::startLine(std::string_view nameAndParameters) {
     lineStart_ = out_.size();
     out_ += nameAndParameters;
     out_ += ':';
-}
-
-void VCardWriter::appendEscaped(std::string_view value) {
-    const char* plain = value.data();
-    const char* const end = plain + value.size();
-    for (const char* at = plain; at != end; ++at) {
-        const char letter = kEscapeLetter[static_cast<unsigned char>(*at)];
-        if (letter == 0) continue;
-        out_.append(plain, at);
-        out_ += '\\';
-        out_ += letter;
-        plain = at + 1;
-    }
-    out_.append(plain, end);
 }
 
 void VCardWriter::endLine() {
@@ -104,6 +124,42 @@ void VCardWriter::endLine() {
     }
     out_.append(folding_, start);
     out_ += kCrlf;
+}
+
+void VCardWriter::card(const Card& card) {
+    out_ += "BEGIN:VCARD\r\n";
+    for (const CardProperty& p : card.properties) property(p);
+    out_ += "END:VCARD\r\n";
+}
+
+void VCardWriter::property(const CardProperty& p) {
+    if (!p.original.empty()) {
+        out_ += p.original;
+        return;
+    }
+    lineStart_ = out_.size();
+    if (!p.group.empty()) out_ += p.group + '.';
+    out_ += p.name;
+    for (const CardParameter& parameter : p.parameters) {
+        // The value is UTF-8 text now: the encodings it was read in no longer apply.
+        if (parameter.name == "CHARSET" || (parameter.name == "ENCODING" && !p.binary)) continue;
+        out_ += ';';
+        out_ += parameter.name;
+        out_ += '=';
+        const bool quote = parameter.value.find_first_of(":;") != std::string::npos;
+        if (quote) out_ += '"';
+        out_ += parameter.value;
+        if (quote) out_ += '"';
+    }
+    out_ += ':';
+    out_ += p.value;
+    endLine();
+}
+
+std::string cardText(const Card& card) {
+    std::string text;
+    VCardWriter(text, card.version == "4.0" ? VCardVersion::V4 : VCardVersion::V3).card(card);
+    return text;
 }
 
 }  // namespace korvale::exchange

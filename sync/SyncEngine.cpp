@@ -74,19 +74,17 @@ std::string rowDigest(const std::array<std::string_view, kColumnCount>& values) 
     return digest;
 }
 
-// The card is written afresh from the row; the server's last card is kept beside it for the day the row's
-// changes are written into that card instead.
-std::string cardBody(const ClientRecord& values, const std::string& uid, const std::string& /*lastCard*/,
-                     DateMemo& dates) {
-    RowTexts texts;
-    for (std::size_t i = 0; i < kColumnCount; ++i) texts[i] = values.values[i];
-    std::string body;
-    VCardWriter writer(body, VCardVersion::V3);
-    writeCard(writer, texts, dates);
-    // The UID goes right after BEGIN and VERSION; servers match cards by it.
-    const std::size_t afterVersion = body.find("\r\n", body.find("VERSION:")) + 2;
-    body.insert(afterVersion, "UID:" + uid + "\r\n");
-    return body;
+std::string cardBody(const ClientRecord& values, const std::string& uid, const std::string& lastCard) {
+    if (!lastCard.empty()) {
+        try {
+            Card card = readCard(lastCard);
+            patchCard(card, values);
+            return cardText(card);
+        } catch (const FormatError&) {
+            // Read once already, so never expected; the card is then made afresh.
+        }
+    }
+    return cardText(newCard(values, VCardVersion::V3, uid, CardUse::Server));
 }
 
 SyncEngine::SyncEngine(SyncState& state, DavClient& dav, QUrl collection, SyncProgress& progress,
@@ -95,7 +93,9 @@ SyncEngine::SyncEngine(SyncState& state, DavClient& dav, QUrl collection, SyncPr
       dav_(dav),
       collection_(std::move(collection)),
       progress_(progress),
-      allowMassDelete_(allowMassDelete) {}
+      allowMassDelete_(allowMassDelete) {
+    report_.addressBook = text(collection_.toDisplayString(QUrl::RemoveUserInfo));
+}
 
 void SyncEngine::fail(const QByteArray& verb, const QUrl& url, const DavReply& reply) const {
     throw StoreError("Cannot sync: " + text(failureText(verb, url, reply)));
@@ -297,9 +297,9 @@ void SyncEngine::read(const std::string& href, const std::string& etag, const QB
     in.etag = etag;
     in.body.assign(body.constData(), static_cast<std::size_t>(body.size()));
     VCardReader reader(in.body);
-    VCard vcard;
+    Card card;
     try {
-        if (!reader.next(vcard)) {
+        if (!reader.next(card)) {
             in.unreadable = "it holds no card";
             return;
         }
@@ -307,15 +307,14 @@ void SyncEngine::read(const std::string& href, const std::string& etag, const QB
         in.unreadable = e.what();
         return;
     }
-    for (const VCardProperty& property : vcard.properties) {
-        if (property.name == "UID") in.uid = unescape(property.value);
-    }
+    in.uid = card.uid();
     if (hasControl(in.uid)) {
         in.unreadable = "its UID holds a line break or another control character";
     } else if (hasControl(in.etag)) {
         in.unreadable = "its entity tag holds a line break or another control character";
     }
-    in.record = contactFromCard(vcard).record;
+    // What has no column stays on the card, which goes back patched; nothing is folded into remarks.
+    in.record = contactFromCard(card, Extras::KeepOnCard).record;
     std::array<std::string_view, kColumnCount> values;
     for (std::size_t i = 0; i < kColumnCount; ++i) values[i] = in.record.values[i];
     in.digest = rowDigest(values);
@@ -485,9 +484,21 @@ void SyncEngine::deleteCard(const std::string& href, const KnownCard& card) {
 void SyncEngine::putCard(const std::string& href, KnownCard card, std::int64_t row, bool isNew) {
     const ClientRecord values = state_.record(row);
     if (card.uid.empty()) card.uid = text(QUuid::createUuid().toString(QUuid::WithoutBraces));
-    const std::string body =
-        cardBody(values, card.uid, isNew ? std::string() : state_.lastCard(href), dates_);
     const QUrl url = urlOf(href);
+    std::string last = state_.lastCard(href);
+    if (last.empty() && !isNew) {
+        // A card synced before the book kept the server's cards: as the server holds it now (If-Match
+        // below makes sure it is that version).
+        const DavReply got = dav_.send("GET", url);
+        if (got.status == 200) {
+            last = got.body.toStdString();
+        } else {
+            report_.notKept.push_back({values[Column::Name],
+                                       "the properties of its card that the book has no "
+                                       "column for (the server did not send the card)"});
+        }
+    }
+    const std::string body = cardBody(values, card.uid, last);
     const DavReply reply = dav_.send(
         "PUT", url, QByteArray::fromStdString(body),
         {isNew ? std::pair<QByteArray, QByteArray>{"If-None-Match", "*"}

@@ -21,6 +21,8 @@ namespace korvale::sync {
 
 // What one sync did, for its caller to tell.
 struct SyncReport {
+    // The address book synced with.
+    std::string addressBook;
     int newIn = 0;
     int changedIn = 0;
     int newOut = 0;
@@ -46,6 +48,12 @@ struct SyncReport {
         std::string reason;
     };
     std::vector<Unreadable> unreadable;
+    // Contacts whose card went out without something the server's card held: the name, and what.
+    struct NotKept {
+        std::string name;
+        std::string what;
+    };
+    std::vector<NotKept> notKept;
     // Set when the server's list would have deleted this many of that many synced contacts in the book,
     // and so was not applied: nothing was changed.
     std::optional<std::pair<int, int>> massDelete;
@@ -69,10 +77,10 @@ public:
 // The digest the sync keeps of a row's nine values (a SyncState::Digest).
 std::string rowDigest(const std::array<std::string_view, kColumnCount>& values);
 
-// The body of the PUT of a row: its card, under `uid`. `lastCard` is the card the server last sent for
-// it (empty for a card the book made); `dates` reads each dob text once.
-std::string cardBody(const ClientRecord& values, const std::string& uid, const std::string& lastCard,
-                     exchange::DateMemo& dates);
+// The body of the PUT of a row. With `lastCard`, the card the server last sent for it, that card with
+// only what the nine columns own changed to the row's values, everything else byte for byte as the
+// server had it; without, a new card under `uid` that names this program (PRODID) and the time (REV).
+std::string cardBody(const ClientRecord& values, const std::string& uid, const std::string& lastCard);
 
 // One sync of a book with one address book: lists what changed on the server, reads the changed cards,
 // decides each contact's action from what is known of it (decide()), then carries the actions out:
@@ -137,7 +145,6 @@ private:
     SyncProgress& progress_;
     bool allowMassDelete_;
     SyncReport report_;
-    exchange::DateMemo dates_;
     std::unordered_map<std::string, Incoming> incoming_;
 };
 

@@ -1,6 +1,7 @@
 """Reads a file korvale-db exported with parsers that owe nothing to it, python3-vobject for vCard and
 the csv module for CSV, and prints what they find as a JSON list: the header line (CSV), then one line
-per contact, its nine texts in the book's column order joined by '|'. Fails on a vCard line over 75 octets or bytes that are not
+per contact, its nine texts in the book's column order joined by '|' (categories joined by ',', a comma
+inside one written '\,'); with "uids", each card's UID ('' for none). Fails on a vCard line over 75 octets or bytes that are not
 UTF-8 (a fold inside a character)."""
 import csv
 import json
@@ -24,8 +25,14 @@ def card_rows(path):
             dob = "-".join([digits[6:8], digits[4:6], digits[0:4]])
         street = card.adr.value.street if "adr" in card.contents else ""
         rows.append([one("fn"), street, one("email"), dob, phones.get("home", ""), phones.get("work", ""),
-                     phones.get("cell", ""), one("note"), ",".join(one("categories"))])
+                     phones.get("cell", ""), one("note"),
+                     ",".join(c.replace(",", "\\,") for c in (one("categories") or []))])
     return rows
+
+
+def uids(path):
+    return [card.uid.value if "uid" in card.contents else ""
+            for card in vobject.readComponents(open(path, encoding="utf-8").read())]
 
 
 def csv_rows(path):
@@ -33,4 +40,7 @@ def csv_rows(path):
         return list(csv.reader(f, strict=True))
 
 
-print(json.dumps(["|".join(row) for row in (csv_rows if sys.argv[1] == "csv" else card_rows)(sys.argv[2])]))
+if sys.argv[1] == "uids":
+    print(json.dumps(uids(sys.argv[2])))
+else:
+    print(json.dumps(["|".join(row) for row in (csv_rows if sys.argv[1] == "csv" else card_rows)(sys.argv[2])]))

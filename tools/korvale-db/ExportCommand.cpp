@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -41,6 +42,28 @@ Format formatOf(const CommandLine& line) {
     throw UsageError("export has no format " + name + " (vcard, vcard3 or csv)");
 }
 
+// A UID for the row at `ordinal` in stored order, made from that place and the row's name, so that two
+// exports of the same book give the same UIDs; UUID-shaped, as other programs expect. Written into
+// `uid` without allocating.
+std::string_view rowUid(std::uint64_t ordinal, std::string_view name, std::array<char, 36>& uid) {
+    // Two FNV-1a hashes of different offsets give 128 bits.
+    std::uint64_t high = 0xcbf29ce484222325ULL, low = 0x84222325cbf29ce4ULL;
+    const auto mix = [&](unsigned char byte) {
+        high = (high ^ byte) * 0x100000001b3ULL;
+        low = (low ^ byte) * 0x100000001b3ULL + 1;
+    };
+    for (int i = 0; i < 8; ++i) mix(static_cast<unsigned char>(ordinal >> (8 * i)));
+    for (const char c : name) mix(static_cast<unsigned char>(c));
+    constexpr std::string_view kHex = "0123456789abcdef";
+    std::size_t at = 0;
+    for (int i = 0; i < 32; ++i) {
+        if (i == 8 || i == 12 || i == 16 || i == 20) uid[at++] = '-';
+        const std::uint64_t word = i < 16 ? high : low;
+        uid[at++] = kHex[(word >> (4 * (15 - i % 16))) & 0xF];
+    }
+    return {uid.data(), uid.size()};
+}
+
 std::uint64_t rowCount(BookConnection& book) {
     SQLite::Statement count(book.db(), kRowCount);
     return count.executeStep() ? static_cast<std::uint64_t>(count.getColumn(0).getInt64()) : 0;
@@ -73,6 +96,7 @@ int exportContacts(const CommandLine& line) {
         }
         const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> all(prepared, sqlite3_finalize);
         RowTexts row;
+        std::array<char, 36> uid{};
         int stepped = SQLITE_ROW;
         while ((stepped = sqlite3_step(all.get())) == SQLITE_ROW) {
             for (int i = 0; i < static_cast<int>(kColumnCount); ++i) {
@@ -86,7 +110,8 @@ int exportContacts(const CommandLine& line) {
                 for (std::size_t i = 0; i < kColumnCount; ++i) appendCsvField(buffer, row[i], i == 0);
                 endCsvRecord(buffer);
             } else {
-                writeCard(writer, row, dates);
+                // Until the book keeps a UID for every row, the export makes one from the row itself.
+                writeCard(writer, row, dates, rowUid(rows, row[0], uid));
             }
             if (buffer.size() >= kFlushAt) output.write(buffer);
             progress.show(++rows);

@@ -112,9 +112,11 @@ private:
 
 void readCards(std::string_view text, ContactSink& sink, Progress& progress) {
     VCardReader reader(text);
-    VCard card;
+    // The rows take the cards' values; their text is not written back anywhere.
+    reader.keepOriginals(false);
+    Card card;
     while (reader.next(card)) {
-        sink.take(contactFromCard(card), card.line);
+        sink.take(contactFromCard(card, Extras::Fold), card.line);
         progress.show(reader.position());
     }
 }

@@ -27,6 +27,7 @@ std::string printable(std::string_view text) {
 }
 
 void printSyncReport(std::ostream& out, const sync::SyncReport& report, const std::string& dir) {
+    out << "Address book: " << printable(report.addressBook) << '\n';
     if (report.massDelete) {
         out << "Not applied: the server's list would delete " << contacts(report.massDelete->first)
             << " of the " << report.massDelete->second << " synced with it in the book, which looks like a "
@@ -62,6 +63,10 @@ void printSyncReport(std::ostream& out, const sync::SyncReport& report, const st
     for (const auto& card : report.unreadable) {
         out << "Not read: the card " << printable(card.href) << " cannot be read (" << printable(card.reason)
             << "); it is left on the server and read again by the next sync.\n";
+    }
+    for (const auto& lost : report.notKept) {
+        out << "Not kept: " << printable(lost.name) << " went to the server without " << printable(lost.what)
+            << ".\n";
     }
     const std::size_t conflicts =
         report.conflicts.size() + report.broughtBack.size() + report.sentBack.size();
