@@ -25,17 +25,16 @@ QString run(const QString& program, const QStringList& arguments, int* exitCode 
     return QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
 }
 
-// Radicale on a free port of 127.0.0.1 (or `port`), its address book made, stopped with the object.
+// Radicale on a free port of 127.0.0.1, its address book made, stopped with the object.
 class Server {
 public:
-    explicit Server(const QString& user = QStringLiteral("tester"), quint16 port = 0)
-        : user_(user), port_(port) {
+    explicit Server(const QString& user = QStringLiteral("tester")) : user_(user) {
         QFile users(dir_.filePath(QStringLiteral("users")));
         if (!users.open(QIODevice::WriteOnly)) QFAIL("cannot write the password file");
         users.write((user + ":" + kPassword).toUtf8());
         users.close();
         QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost, port_);
+        probe.listen(QHostAddress::LocalHost);
         port_ = probe.serverPort();
         probe.close();
         radicale_.start(KORVALE_RADICALE,
@@ -54,7 +53,6 @@ public:
     }
     QString root() const { return QStringLiteral("http://127.0.0.1:%1/").arg(port_); }
     QString book() const { return root() + user_ + QStringLiteral("/book/"); }
-    quint16 port() const { return port_; }
     QString dav(QStringList arguments, int* exitCode = nullptr) const {
         arguments.insert(2, user_);
         arguments.insert(3, kPassword);
@@ -71,7 +69,7 @@ private:
     QTemporaryDir dir_;
     QProcess radicale_;
     QString user_;
-    quint16 port_;
+    quint16 port_ = 0;
 };
 
 QString sync(const kit::TempBook& book, const QString& url, const QString& user = QStringLiteral("tester")) {
@@ -157,8 +155,7 @@ private slots:
     void twoSyncsAtOnceSendEachRowOnce() {
         Server server;
         kit::TempBook book;
-        const int rows = 100;
-        for (int i = 0; i < rows; ++i) book.add({QStringLiteral("row %1||||||||").arg(i)});
+        for (int i = 0; i < 100; ++i) book.add({QStringLiteral("row %1||||||||").arg(i)});
         QProcess both[2];
         for (QProcess& one : both) {
             one.setProcessChannelMode(QProcess::MergedChannels);
@@ -169,8 +166,8 @@ private slots:
         QVERIFY2((both[0].exitCode() == 0) != (both[1].exitCode() == 0), qPrintable(said));
         QVERIFY2(said.contains("another sync of this book is running"), qPrintable(said));
         QVERIFY(!sync(book, server.book()).startsWith("failed"));
-        QCOMPARE(server.cards().size(), rows);
-        QCOMPARE(book.rows().size(), rows);
+        QCOMPARE(server.cards().size(), 100);
+        QCOMPARE(book.rows().size(), 100);
     }
     // The new row takes the deleted one's rowid while the deleted one changes on the server.
     void reusedRowidIsAnotherContact() {
@@ -188,20 +185,14 @@ private slots:
     }
     void refusedTokenAndEmptyListDeleteNothing() {
         kit::TempBook book(QStringList{kit::row("a", "a"), kit::row("b", "b"), kit::row("c", "c")});
-        quint16 port = 0;
-        QString url;
-        {
-            Server server;
-            sync(book, server.book());
-            port = server.port();
-            url = server.book();
-        }
+        auto server = std::make_unique<Server>();
+        sync(book, server->book());
+        const QString url = server->book();
+        server.reset();
         QProcess lost;
-        lost.start(KORVALE_PYTHON, {LOST_CARDS_SCRIPT, QString::number(port)});
+        lost.start(KORVALE_PYTHON, {LOST_CARDS_SCRIPT, QString::number(QUrl(url).port())});
         QVERIFY(lost.waitForReadyRead(10000));
         const QString said = sync(book, url);
-        lost.kill();
-        lost.waitForFinished();
         QVERIFY2(said.startsWith("failed") && said.contains("--allow-mass-delete"), qPrintable(said));
         QCOMPARE(book.rows().size(), 3);
     }
@@ -209,8 +200,7 @@ private slots:
         Server server;
         kit::TempBook book;
         server.dav({"raw", server.book(), "odd.vcf",
-                    "BEGIN:VCARD\nVERSION:2.1\nUID:odd\nFN;CHARSET=X-NO-SUCH:Odd\nN;CHARSET=X-NO-SUCH:"
-                    "Odd\nEND:VCARD\n"});
+                    "BEGIN:VCARD\nVERSION:2.1\nUID:odd\nFN;CHARSET=X-NO:Odd\nEND:VCARD"});
         for (int round = 0; round < 2; ++round) {
             const QString said = sync(book, server.book());
             QVERIFY2(said.startsWith("failed") && said.contains("odd.vcf"), qPrintable(said));
@@ -218,6 +208,28 @@ private slots:
         server.dav({"put", server.book(), "o@x", "odd"});
         QVERIFY(!sync(book, server.book()).startsWith("failed"));
         QCOMPARE(book.rows(), QStringList({"odd||o@x||||||"}));
+    }
+    // A phone's card whose number changes in the book goes back with every other line as it was, and
+    // nothing of it lands in remarks, however many rounds (the server writes names in upper case).
+    void phoneCardPatchedNotRebuilt() {
+        Server server;
+        kit::TempBook book;
+        const QStringList lines =
+            QStringLiteral(
+                "BEGIN:VCARD|VERSION:3.0|UID:lu|FN:Lu Chen|N:Chen;Lu;;;|ORG:Acme|NICKNAME:Lu|EMAIL;TYPE="
+                "HOME:a@x|EMAIL;TYPE=WORK:b@x|EMAIL:c@x|TEL;TYPE=CELL:111|TEL;TYPE=FAX:222|item1.TEL:333|"
+                "item1.X-ABLabel:Mum|CATEGORIES:CLIENT,VIP|PHOTO;ENCODING=b;TYPE=JPEG:AAAA|END:VCARD")
+                .split('|');
+        server.dav({"raw", server.book(), "lu.vcf", lines.join('\n')});
+        sync(book, server.book());
+        book.exec("UPDATE CLIENT_RECORDS SET cell_no = '999'");
+        for (int round = 0; round < 3; ++round) QVERIFY(!sync(book, server.book()).startsWith("failed"));
+        const QString card = server.dav({"get", server.book() + "lu.vcf"});
+        for (const QString& line : lines)
+            QVERIFY2(card.contains(line, Qt::CaseInsensitive) == !line.endsWith(":111"),
+                     qPrintable(line + " in:\n" + card));
+        QVERIFY2(card.contains(":999"), qPrintable(card));
+        QCOMPARE(book.rows().value(0).section('|', 7, 7), QString());
     }
     void killedSyncsLoseAndDoubleNothing() {
         const QString drawn = QString::number(QRandomGenerator::global()->generate());
