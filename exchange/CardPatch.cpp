@@ -5,6 +5,7 @@
 #include <QDateTime>
 
 #include <algorithm>
+#include <cctype>
 #include <functional>
 #include <optional>
 

@@ -307,6 +307,7 @@ DateMemo::Birthday DateMemo::read(std::string_view dob) {
 
 void writeCard(VCardWriter& writer, const RowTexts& row, DateMemo& dates, std::string_view uid) {
     const bool v4 = writer.version() == VCardVersion::V4;
+    writer.takeCarriageReturn();
     writer.begin();
     writer.text("UID", uid);
     const std::string_view name = row[static_cast<std::size_t>(Column::Name)];
@@ -342,8 +343,12 @@ void writeCard(VCardWriter& writer, const RowTexts& row, DateMemo& dates, std::s
         writer.text("NOTE", remarks);
     if (const std::string_view category = row[static_cast<std::size_t>(Column::CATEGORY)]; !category.empty())
         writer.list("CATEGORIES", category);
-    for (std::size_t i = 0; i < kColumnCount; ++i) {
-        if (row[i].find('\r') != std::string_view::npos) writeExact(writer, static_cast<Column>(i), row[i]);
+    // The writer saw every text: only a row that held a carriage return is looked through again.
+    if (writer.takeCarriageReturn()) {
+        for (std::size_t i = 0; i < kColumnCount; ++i) {
+            if (row[i].find('\r') != std::string_view::npos)
+                writeExact(writer, static_cast<Column>(i), row[i]);
+        }
     }
     writer.end();
 }

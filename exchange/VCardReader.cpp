@@ -317,6 +317,12 @@ std::vector<std::string_view> splitEscaped(std::string_view raw, char separator)
 
 namespace korvale::exchange {
 
+bool looksLikeVCard(std::string_view text) {
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    const std::size_t start = text.find_first_not_of(" \t\r\n");
+    return start != std::string_view::npos && equalsUpper(text.substr(start, 11), "BEGIN:VCARD");
+}
+
 Card readCard(std::string_view text) {
     VCardReader reader(text);
     Card card;

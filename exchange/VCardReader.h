@@ -41,6 +41,10 @@ private:
     bool keepOriginals_ = true;
 };
 
+// Whether a text begins (after a byte-order mark and blank lines) with BEGIN:VCARD rather than, say, a
+// CSV header.
+bool looksLikeVCard(std::string_view text);
+
 // The first card of a text, such as a server's answer for one card. Throws FormatError.
 Card readCard(std::string_view text);
 

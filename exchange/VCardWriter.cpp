@@ -28,8 +28,10 @@ constexpr std::array<char, 256> kEscapeLetter = [] {
     return letters;
 }();
 
+// Returns whether the value held a carriage return.
 template <bool kList>
-void appendEscaped(std::string& out, std::string_view value) {
+bool appendEscaped(std::string& out, std::string_view value) {
+    bool carriageReturn = false;
     const char* plain = value.data();
     const char* const end = plain + value.size();
     for (const char* at = plain; at != end; ++at) {
@@ -38,12 +40,14 @@ void appendEscaped(std::string& out, std::string_view value) {
         if (kList && *at == ',') continue;  // between items
         out.append(plain, at);
         plain = at + 1;
+        carriageReturn = carriageReturn || *at == '\r';
         if (*at == '\r' && at + 1 != end && at[1] == '\n') continue;               // the LF writes the break
         if (kList && *at == '\\' && at + 1 != end && at[1] == ',') ++at, ++plain;  // a comma in an item
         out += '\\';
         out += *at == ',' ? ',' : letter;
     }
     out.append(plain, end);
+    return carriageReturn;
 }
 
 }  // namespace
@@ -67,13 +71,13 @@ void VCardWriter::end() {
 
 void VCardWriter::text(std::string_view nameAndParameters, std::string_view value) {
     startLine(nameAndParameters);
-    appendEscapedText(out_, value);
+    carriageReturn_ = appendEscaped<false>(out_, value) || carriageReturn_;
     endLine();
 }
 
 void VCardWriter::list(std::string_view nameAndParameters, std::string_view column) {
     startLine(nameAndParameters);
-    appendEscapedList(out_, column);
+    carriageReturn_ = appendEscaped<true>(out_, column) || carriageReturn_;
     endLine();
 }
 
@@ -84,7 +88,7 @@ void VCardWriter::components(std::string_view nameAndParameters,
     for (const std::string_view part : parts) {
         if (!first) out_ += ';';
         first = false;
-        appendEscapedText(out_, part);
+        carriageReturn_ = appendEscaped<false>(out_, part) || carriageReturn_;
     }
     endLine();
 }

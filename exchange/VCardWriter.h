@@ -3,6 +3,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "exchange/Card.h"
 
@@ -37,6 +38,9 @@ public:
     // A whole card: BEGIN, its properties in order (VERSION among them), END. A property that kept the
     // text it was read from is written back as that text; any other is written afresh.
     void card(const Card& card);
+    // Whether a text written since the last call held a carriage return, which needs its exact text
+    // written beside it; clears the mark.
+    bool takeCarriageReturn() { return std::exchange(carriageReturn_, false); }
 
 private:
     // A line is written straight into the text and folded there in the rare case it is too long.
@@ -48,6 +52,7 @@ private:
     VCardVersion version_;
     std::size_t lineStart_ = 0;
     std::string folding_;
+    bool carriageReturn_ = false;
 };
 
 // A card's text, as VCardWriter::card writes it.

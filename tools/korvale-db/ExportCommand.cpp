@@ -46,14 +46,13 @@ Format formatOf(const CommandLine& line) {
 // exports of the same book give the same UIDs; UUID-shaped, as other programs expect. Written into
 // `uid` without allocating.
 std::string_view rowUid(std::uint64_t ordinal, std::string_view name, std::array<char, 36>& uid) {
-    // Two FNV-1a hashes of different offsets give 128 bits.
-    std::uint64_t high = 0xcbf29ce484222325ULL, low = 0x84222325cbf29ce4ULL;
-    const auto mix = [&](unsigned char byte) {
-        high = (high ^ byte) * 0x100000001b3ULL;
-        low = (low ^ byte) * 0x100000001b3ULL + 1;
-    };
-    for (int i = 0; i < 8; ++i) mix(static_cast<unsigned char>(ordinal >> (8 * i)));
-    for (const char c : name) mix(static_cast<unsigned char>(c));
+    // FNV-1a of the name for one half, the place mixed with it (splitmix64's finaliser) for the other.
+    std::uint64_t high = 0xcbf29ce484222325ULL;
+    for (const char c : name) high = (high ^ static_cast<unsigned char>(c)) * 0x100000001b3ULL;
+    std::uint64_t low = (ordinal + 0x9e3779b97f4a7c15ULL) ^ high;
+    low = (low ^ (low >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    low = (low ^ (low >> 27)) * 0x94d049bb133111ebULL;
+    low ^= low >> 31;
     constexpr std::string_view kHex = "0123456789abcdef";
     std::size_t at = 0;
     for (int i = 0; i < 32; ++i) {

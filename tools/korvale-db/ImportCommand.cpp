@@ -39,15 +39,6 @@ constexpr int kRowidParam = static_cast<int>(kColumnCount) + 1;
 // spill the Name index's pages to the journal and read them back again and again.
 constexpr const char* kImportCache = "PRAGMA cache_size = -131072";
 
-bool looksLikeVCard(std::string_view text) {
-    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
-    const std::size_t start = text.find_first_not_of(" \t\r\n");
-    if (start == std::string_view::npos) return false;
-    std::string head(text.substr(start, 11));
-    for (char& c : head) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-    return head == "BEGIN:VCARD";
-}
-
 // Adds contacts to the book, or, in a dry run, only decides whether it would.
 class ContactSink {
 public:
