@@ -23,10 +23,10 @@ QString Radicale::missing() {
                                            : QStringLiteral("radicale is missing (apt install radicale)");
 }
 
-Radicale::Radicale() {
+Radicale::Radicale(const QString& user) : user_(user) {
     QFile users(dir_.filePath(QStringLiteral("users")));
     if (!users.open(QIODevice::WriteOnly)) QFAIL("cannot write the password file");
-    users.write(("tester:" + password()).toUtf8());
+    users.write((user + ":" + password()).toUtf8());
     users.close();
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost);
@@ -54,7 +54,7 @@ Radicale::~Radicale() {
 }
 
 QString Radicale::dav(QStringList arguments, int* exitCode) const {
-    arguments.insert(2, QStringLiteral("tester"));
+    arguments.insert(2, user_);
     arguments.insert(3, password());
     return run(KORVALE_PYTHON, QStringList{DAV_CARD_SCRIPT} + arguments, exitCode);
 }

@@ -10,17 +10,17 @@ namespace kit {
 QString run(const QString& program, const QStringList& arguments, int* exitCode = nullptr);
 
 // Debian's Radicale on a free port of 127.0.0.1, with a store and a password file of its own and the
-// address book tester/book/ made; stopped with the object. Cards are put and listed by another client
+// address book USER/book/ made; stopped with the object. Cards are put and listed by another client
 // (tests/tool/dav_card.py, written with vobject).
 class Radicale {
 public:
-    Radicale();
+    explicit Radicale(const QString& user = QStringLiteral("tester"));
     ~Radicale();
     static QString password() { return QStringLiteral("pw-Tq83#zx"); }
     // What a suite lacks to start one, with the package to install; empty when nothing.
     static QString missing();
     QString root() const { return QStringLiteral("http://127.0.0.1:%1/").arg(port_); }
-    QString book() const { return root() + QStringLiteral("tester/book/"); }
+    QString book() const { return root() + user_ + QStringLiteral("/book/"); }
     // dav_card.py COMMAND URL ARGS... as the user.
     QString dav(QStringList arguments, int* exitCode = nullptr) const;
     QStringList cards() const { return dav({"list", book()}).split('\n', Qt::SkipEmptyParts); }
@@ -28,6 +28,7 @@ public:
 private:
     QTemporaryDir dir_;
     QProcess radicale_;
+    QString user_;
     quint16 port_ = 0;
 };
 

@@ -2,7 +2,9 @@
 cards written by vobject, and lists what the server holds.
   dav_card.py mkbook URL USER PASSWORD
   dav_card.py put URL USER PASSWORD EMAIL NAME...   (each card's UID and file are its name)
-  dav_card.py list URL USER PASSWORD                (one "FN|EMAIL|street" line per card, sorted)"""
+  dav_card.py list URL USER PASSWORD                (one "FN|EMAIL|street" line per card, sorted)
+  dav_card.py raw URL USER PASSWORD FILE TEXT       (TEXT as it is, line ends made CRLF)
+  dav_card.py get URL USER PASSWORD                 (the card at URL as the server holds it)"""
 import base64
 import sys
 import urllib.request
@@ -32,6 +34,10 @@ elif command == "put":
         card.add("email").value = sys.argv[5]
         card.add("uid").value = name.replace(" ", "-")
         send("PUT", url + name.replace(" ", "-") + ".vcf", card.serialize().encode())
+elif command == "raw":
+    send("PUT", url + sys.argv[5], sys.argv[6].replace("\n", "\r\n").encode())
+elif command == "get":
+    print(send("GET", url).decode())
 elif command == "list":
     lines = []
     for card in vobject.readComponents(send("GET", url).decode()):

@@ -14,7 +14,7 @@ void printUsage(std::ostream& out) {
            "       korvale-db restore [DIR] ID\n"
            "       korvale-db forget [DIR] NAME\n"
            "       korvale-db sync [DIR] [URL] [--user NAME] [--addressbook NAME] [--allow-plain-http]\n"
-           "                       [--save-password]\n"
+           "                       [--allow-mass-delete] [--save-password]\n"
            "       korvale-db sync [DIR] [--forget-password] [--forget-account]\n"
            "       korvale-db --help\n"
            "\n"
@@ -45,7 +45,9 @@ void printUsage(std::ostream& out) {
            "         contact changed on both sides takes the server's version; the book's is kept in\n"
            "         the history, and the report names it. A server with several address books needs\n"
            "         --addressbook NAME. The password goes only to the URL's scheme, host and port, and\n"
-           "         over plain http only to this machine unless --allow-plain-http.\n"
+           "         over plain http only to this machine unless --allow-plain-http. A list from the server\n"
+           "         that would delete more than half of the synced contacts is applied only with\n"
+           "         --allow-mass-delete. One sync of a book runs at a time.\n"
            "--help   Show this text.\n";
 }
 

@@ -36,9 +36,10 @@ struct Command {
 constexpr std::array<OptionSyntax, 2> kExportOptions{
     {{.name = "--format", .takesValue = true}, {.name = "-o", .takesValue = true}}};
 constexpr std::array<OptionSyntax, 1> kImportOptions{{{.name = "--dry-run", .takesValue = false}}};
-constexpr std::array<OptionSyntax, 6> kSyncOptions{{{.name = "--user", .takesValue = true},
+constexpr std::array<OptionSyntax, 7> kSyncOptions{{{.name = "--user", .takesValue = true},
                                                     {.name = "--addressbook", .takesValue = true},
                                                     {.name = "--allow-plain-http", .takesValue = false},
+                                                    {.name = "--allow-mass-delete", .takesValue = false},
                                                     {.name = "--save-password", .takesValue = false},
                                                     {.name = "--forget-password", .takesValue = false},
                                                     {.name = "--forget-account", .takesValue = false}}};
