@@ -9,18 +9,14 @@
 #include <iostream>
 #include <memory>
 
-#include <SQLiteCpp/Statement.h>
-#include <sqlite3.h>
-
 #include "exchange/ContactMapping.h"
 #include "exchange/CsvFormat.h"
 #include "exchange/VCardWriter.h"
+#include "store/BookHandle.h"
 #include "store/ClientRecord.h"
-#include "store/Statements.h"
-#include "store/StoreError.h"
+#include "store/RowWalk.h"
 #include "tools/korvale-db/ExportOutput.h"
 #include "tools/korvale-db/Progress.h"
-#include "tools/korvale-db/ToolBook.h"
 
 namespace korvale::tool {
 
@@ -31,7 +27,6 @@ namespace {
 enum class Format { VCard4, VCard3, Csv };
 
 constexpr std::size_t kFlushAt = 1 << 20;
-constexpr const char* kRowCount = "SELECT count(*) FROM CLIENT_RECORDS";
 
 Format formatOf(const CommandLine& line) {
     const std::string name = line.value("--format").value_or("vcard");
@@ -41,16 +36,11 @@ Format formatOf(const CommandLine& line) {
     throw UsageError("export has no format " + name + " (vcard, vcard3 or csv)");
 }
 
-std::uint64_t rowCount(BookConnection& book) {
-    SQLite::Statement count(book.db(), kRowCount);
-    return count.executeStep() ? static_cast<std::uint64_t>(count.getColumn(0).getInt64()) : 0;
-}
-
 }  // namespace
 
 int exportContacts(const CommandLine& line) {
     const Format format = formatOf(line);
-    const auto book = openBook(line.book.dir);
+    BookHandle book = BookHandle::open(line.book.dir, BookHandle::Access::ReadOnly);
     const std::optional<std::string> file = line.value("-o");
     ExportOutput output(file ? std::optional<std::filesystem::path>(*file) : std::nullopt);
     std::string buffer;
@@ -63,43 +53,29 @@ int exportContacts(const CommandLine& line) {
     }
 
     std::uint64_t rows = 0;
-    try {
-        // One statement reads one snapshot of the book, whatever is written meanwhile.
-        Progress progress("Exporting", ::isatty(STDERR_FILENO) ? rowCount(*book) : 0);
-        // The C API itself: a SQLite::Column object per value costs more than reading the value.
-        sqlite3_stmt* prepared = nullptr;
-        if (sqlite3_prepare_v2(book->db().getHandle(), sql::kAllRows, -1, &prepared, nullptr) != SQLITE_OK) {
-            throw SQLite::Exception(book->db().getHandle());
+    RowWalk walk(book);
+    Progress progress("Exporting", ::isatty(STDERR_FILENO) ? walk.count() : 0);
+    while (walk.next()) {
+        if (format == Format::Csv) {
+            for (std::size_t i = 0; i < kColumnCount; ++i) appendCsvField(buffer, walk.row()[i], i == 0);
+            endCsvRecord(buffer);
+        } else {
+            writeCard(writer, walk.row(), dates);
         }
-        const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> all(prepared, sqlite3_finalize);
-        RowTexts row;
-        int stepped = SQLITE_ROW;
-        while ((stepped = sqlite3_step(all.get())) == SQLITE_ROW) {
-            for (int i = 0; i < static_cast<int>(kColumnCount); ++i) {
-                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(all.get(), i));
-                row[static_cast<std::size_t>(i)] =
-                    text
-                        ? std::string_view(text, static_cast<std::size_t>(sqlite3_column_bytes(all.get(), i)))
-                        : "";
-            }
-            if (format == Format::Csv) {
-                for (std::size_t i = 0; i < kColumnCount; ++i) appendCsvField(buffer, row[i], i == 0);
-                endCsvRecord(buffer);
-            } else {
-                writeCard(writer, row, dates);
-            }
-            if (buffer.size() >= kFlushAt) output.write(buffer);
-            progress.show(++rows);
-        }
-        if (stepped != SQLITE_DONE) throw SQLite::Exception(book->db().getHandle(), stepped);
-    } catch (const SQLite::Exception& e) {
-        throw book->tableFailure("Cannot read the book " + book->path().string(), e);
+        if (buffer.size() >= kFlushAt) output.write(buffer);
+        progress.show(++rows);
     }
     output.write(buffer);
     output.finish();
     // The contacts may be going to standard output: the count goes to standard error.
     std::cerr << "Exported " << rows << (rows == 1 ? " contact" : " contacts") << " to " << output.name()
               << ".\n";
+    if (!walk.hasUids()) {
+        std::cerr
+            << "The book " << book.path().string()
+            << " gives its contacts no UIDs yet: korvale-db upgrade gives each one of its own, the same "
+               "in every export.\n";
+    }
     return EXIT_SUCCESS;
 }
 
