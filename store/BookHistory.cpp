@@ -35,9 +35,15 @@ constexpr const char* kLastVersion = "SELECT coalesce(max(version), 0) FROM CLIE
 constexpr const char* kMarkRestore = "UPDATE CLIENT_RECORDS_HISTORY SET event = 'restore' WHERE version = ?1";
 constexpr const char* kHasSyncCards =
     "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'SYNC_CARDS'";
-// The sync state keeps a digest of each card's values; an empty one reads as "values unknown".
+// The sync state keeps a digest of each card's values; an empty one reads as "values unknown". The
+// cards of the rows that hold the name, and of the rows that held it (a row deleted in the book keeps
+// its card until the next sync).
 constexpr const char* kForgetDigests =
-    "UPDATE SYNC_CARDS SET digest = '' WHERE row_id IN (SELECT rowid FROM CLIENT_RECORDS WHERE Name = ?1)";
+    "UPDATE SYNC_CARDS SET digest = '' WHERE digest != '' AND row_id IN (SELECT rowid FROM CLIENT_RECORDS "
+    "WHERE Name = ?1)";
+constexpr const char* kForgetKeptDigests =
+    "UPDATE SYNC_CARDS SET digest = '' WHERE digest != '' AND row_id IN (SELECT row_id FROM "
+    "CLIENT_RECORDS_HISTORY WHERE Name = ?1)";
 constexpr const char* kForgetRows = "DELETE FROM CLIENT_RECORDS WHERE Name = ?1";
 constexpr const char* kForgetVersions = "DELETE FROM CLIENT_RECORDS_HISTORY WHERE Name = ?1";
 constexpr const char* kSecureDelete = "PRAGMA secure_delete = ON";
@@ -126,10 +132,14 @@ Forgotten BookHistory::forget(const std::string& name) {
         db.exec(kSecureDelete);
         BookHandle::Writing writing = book_.beginWriting("Cannot forget " + name);
         // Before the rows, while they still say which cards held them.
-        if (singleNumber(db, kHasSyncCards) == 1) forgotten.digests = runWithName(db, kForgetDigests, name);
+        const bool history = hasHistory(db);
+        if (singleNumber(db, kHasSyncCards) == 1) {
+            forgotten.digests = runWithName(db, kForgetDigests, name);
+            if (history) forgotten.digests += runWithName(db, kForgetKeptDigests, name);
+        }
         forgotten.rows = runWithName(db, kForgetRows, name);
         // After the rows: deleting them has just kept them as versions.
-        if (hasHistory(db)) forgotten.versions = runWithName(db, kForgetVersions, name);
+        if (history) forgotten.versions = runWithName(db, kForgetVersions, name);
         writing.commit();
         // Changes and deletes made before, with secure_delete off, may have left the name's old values in
         // free space: VACUUM writes the book afresh (keeping rowids, as CLIENT_RECORDS has an index), and
