@@ -46,7 +46,7 @@ public:
     // Fails, naming `korvale-db upgrade`, when the book keeps no history.
     void requireHistory();
 
-    // What upgrade added: each part the book lacked, and how many rows were given a UID.
+    // What upgrade added: whichever of the three the book lacked, and how many rows were given a UID.
     struct Upgrade {
         bool history = false;
         bool uids = false;
