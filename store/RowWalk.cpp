@@ -23,8 +23,10 @@ constexpr const char* kRowsWithUids =
 constexpr const char* kRowsWithoutUids =
     "SELECT Name, address, email_id, dob, H_PHONE, W_PHONE, cell_no, remarks, CATEGORY, '' FROM "
     "CLIENT_RECORDS ORDER BY rowid";
+// The server's UIDs cost an index seek per row: they are looked up only when some card names a row.
 constexpr const char* kHasSyncCards =
     "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'SYNC_CARDS'";
+constexpr const char* kHasSyncedRows = "SELECT EXISTS (SELECT 1 FROM SYNC_CARDS WHERE row_id IS NOT NULL)";
 constexpr const char* kRowCount = "SELECT count(*) FROM CLIENT_RECORDS";
 constexpr int kUidColumn = static_cast<int>(kColumnCount);
 
@@ -43,8 +45,12 @@ RowWalk::RowWalk(BookHandle& book) : book_(book), statement_(nullptr, sqlite3_fi
         const char* sql = kRowsWithoutUids;
         if (hasUids_) {
             SQLite::Statement syncCards(connection.db(), kHasSyncCards);
-            sql = syncCards.executeStep() && syncCards.getColumn(0).getInt() == 1 ? kRowsWithServerUids
-                                                                                  : kRowsWithUids;
+            bool synced = syncCards.executeStep() && syncCards.getColumn(0).getInt() == 1;
+            if (synced) {
+                SQLite::Statement syncedRows(connection.db(), kHasSyncedRows);
+                synced = syncedRows.executeStep() && syncedRows.getColumn(0).getInt() == 1;
+            }
+            sql = synced ? kRowsWithServerUids : kRowsWithUids;
         }
         // The C API itself: a SQLite::Column object per value costs more than reading the value.
         sqlite3_stmt* prepared = nullptr;
