@@ -11,8 +11,8 @@
 
 #include <SQLiteCpp/Statement.h>
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include "store/ClientRecord.h"
@@ -92,6 +92,30 @@ void refuseUnwritable(const std::filesystem::path& file) {
     }
 }
 
+// A book this program may only read. While another connection has it open its journal files are
+// there and are read as they are. Without them no connection is open, and none can start that would
+// write unless it may write the file: the book is read as it stands, and nothing is created beside it.
+SQLite::Database openUnwritable(const std::filesystem::path& file, std::chrono::milliseconds busyTimeout) {
+    std::error_code ec;
+    if (std::filesystem::exists(std::filesystem::path(file.string() + "-wal"), ec)) {
+        return SQLite::Database(file, SQLite::OPEN_READONLY, static_cast<int>(busyTimeout.count()));
+    }
+    std::string uri = "file:";
+    for (const char c : std::filesystem::absolute(file).string()) {
+        if (c == '%' || c == '?' || c == '#') {
+            constexpr const char* kHex = "0123456789ABCDEF";
+            uri += '%';
+            uri += kHex[(static_cast<unsigned char>(c) >> 4) & 0xf];
+            uri += kHex[static_cast<unsigned char>(c) & 0xf];
+        } else {
+            uri += c;
+        }
+    }
+    uri += "?immutable=1";
+    return SQLite::Database(uri, SQLite::OPEN_READONLY | SQLite::OPEN_URI,
+                            static_cast<int>(busyTimeout.count()));
+}
+
 StoreError openFailure(const std::filesystem::path& file, const SQLite::Exception& e) {
     return StoreError(cannotOpen(file, engineReason(e)), engineCode(e));
 }
@@ -161,16 +185,34 @@ BookConnection::BookConnection(std::filesystem::path file, SQLite::Database db)
     : path_(std::move(file)), db_(std::move(db)) {}
 
 std::shared_ptr<BookConnection> BookConnection::open(const std::filesystem::path& file,
-                                                     std::chrono::milliseconds busyTimeout) {
+                                                     std::chrono::milliseconds busyTimeout, Access access) {
     ignoreFileSizeSignal();
     refuseNonFile(file);
-    refuseUnwritable(file);
+    // A reader that may write the book opens it as a writer would and refuses writes itself: a
+    // read-only connection would leave the journal files it creates behind, with the book's mode.
+    bool mayWrite = true;
+    if (access == Access::ReadWrite) {
+        refuseUnwritable(file);
+    } else {
+        try {
+            refuseUnwritable(file);
+        } catch (const StoreError&) {
+            mayWrite = false;
+        }
+    }
+    if (!mayWrite && ::faccessat(AT_FDCWD, file.c_str(), R_OK, AT_EACCESS) != 0) {
+        throw StoreError(cannotOpen(file, std::strerror(errno)), SQLITE_CANTOPEN);
+    }
 
     // No SQLITE_OPEN_CREATE: a book that is not there must fail, not appear empty.
     std::shared_ptr<BookConnection> book;
     try {
-        book.reset(new BookConnection(
-            file, SQLite::Database(file, SQLite::OPEN_READWRITE, static_cast<int>(busyTimeout.count()))));
+        if (mayWrite) {
+            book.reset(new BookConnection(
+                file, SQLite::Database(file, SQLite::OPEN_READWRITE, static_cast<int>(busyTimeout.count()))));
+        } else {
+            book.reset(new BookConnection(file, openUnwritable(file, busyTimeout)));
+        }
     } catch (const SQLite::Exception& e) {
         throw openFailure(file, e);
     }
@@ -197,6 +239,15 @@ std::shared_ptr<BookConnection> BookConnection::open(const std::filesystem::path
         refuseNonTextColumns(book->db_, file);
     } catch (const SQLite::Exception& e) {
         throw book->failure("Cannot read the columns of the book " + file.string(), e);
+    }
+
+    if (access == Access::ReadOnly) {
+        try {
+            if (mayWrite) book->db_.exec("PRAGMA query_only = ON");
+        } catch (const SQLite::Exception& e) {
+            throw book->failure("Cannot open the book " + file.string() + " for reading", e);
+        }
+        return book;
     }
 
     // READWRITE quietly falls back to read-only on a write-protected file; the screens would only

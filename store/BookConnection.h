@@ -19,10 +19,14 @@ namespace korvale {
 // through it, so that a record set outlives the Database object it came from. Internal to the store.
 class BookConnection {
 public:
-    // Opens an existing book read-write without ever creating it, reads its schema so that a file that
-    // is not a book fails here, and makes every commit durable before it returns.
+    enum class Access { ReadWrite, ReadOnly };
+
+    // Opens an existing book without ever creating it, reads its schema so that a file that is not a
+    // book fails here, and (read-write) makes every commit durable before it returns. Read-only opens a
+    // book this program may only read as well, and writes nothing beside it (readOnlyFallback).
     static std::shared_ptr<BookConnection> open(const std::filesystem::path& file,
-                                                std::chrono::milliseconds busyTimeout);
+                                                std::chrono::milliseconds busyTimeout,
+                                                Access access = Access::ReadWrite);
 
     const std::filesystem::path& path() const { return path_; }
     SQLite::Database& db() { return db_; }

@@ -15,7 +15,8 @@
 #include <unistd.h>
 
 #include "store/BookConnection.h"
-#include "store/BookHistory.h"
+#include "store/ContactUids.h"
+#include "store/HistorySchema.h"
 #include "store/StoreError.h"
 #include "store/SyncState.h"
 
@@ -101,6 +102,7 @@ void fillSchema(const std::filesystem::path& file, SQLite::Database& db) {
     db.exec(kCreateTable);
     db.exec(kCreateNameIndex);
     addHistory(db);
+    addContactUids(db);
     addSyncState(db);
     schema.commit();
 }

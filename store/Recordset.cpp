@@ -6,6 +6,7 @@
 #include <SQLiteCpp/Statement.h>
 
 #include "store/BookConnection.h"
+#include "store/RowCodec.h"
 #include "store/Statements.h"
 #include "store/StoreError.h"
 
@@ -13,18 +14,16 @@ namespace korvale {
 
 namespace {
 
-using Values = std::array<std::optional<std::string>, kColumnCount>;
+using codec::bindValues;
+using codec::kRowidParam;
+using codec::Values;
 
-// Every statement of the record set (Statements.h) lists the nine columns in kColumnNames order, so a
-// column's place in a result row and in a parameter list follows from the Column enum.
+// Every statement of the record set (Statements.h) reads the rowid first and then the nine columns.
 constexpr int kRowidResult = 0;
-int resultIndex(std::size_t column) {
-    return 1 + static_cast<int>(column);
-}
+constexpr int kFirstValue = 1;
 int paramIndex(std::size_t column) {
     return 1 + static_cast<int>(column);
 }
-constexpr int kRowidParam = static_cast<int>(kColumnCount) + 1;
 
 constexpr const char* kNoCurrentRecord = "There is no current record";
 
@@ -40,26 +39,6 @@ public:
 private:
     SQLite::Statement& statement_;
 };
-
-std::optional<std::string> textOf(const SQLite::Column& column) {
-    if (column.isNull()) {
-        return std::nullopt;
-    }
-    // Text and then length, in that order, so that a value stored as a number is measured as text;
-    // the length keeps an embedded NUL.
-    const char* text = column.getText();
-    return std::string(text, static_cast<std::size_t>(column.getBytes()));
-}
-
-void bindValues(SQLite::Statement& statement, const Values& values) {
-    for (std::size_t i = 0; i < kColumnCount; ++i) {
-        if (values[i]) {
-            statement.bind(paramIndex(i), *values[i]);
-        } else {
-            statement.bind(paramIndex(i));
-        }
-    }
-}
 
 Column requireColumn(std::string_view name) {
     if (const auto column = columnByName(name)) {
@@ -117,10 +96,7 @@ struct Recordset::Cursor {
                 return false;
             }
             const std::int64_t id = statement.getColumn(kRowidResult).getInt64();
-            Values row;
-            for (std::size_t i = 0; i < kColumnCount; ++i) {
-                row[i] = textOf(statement.getColumn(resultIndex(i)));
-            }
+            Values row = codec::readValues(statement, kFirstValue);
             rowid = id;
             values = std::move(row);
             return true;

@@ -2,17 +2,22 @@
 // other programs wrote, a book replaced or deleted under it, and a writer killed at any moment.
 
 #include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <QMap>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTest>
 #include <csignal>
 
+#include "store/BookHandle.h"
 #include "store/BookSchema.h"
 #include "store/ClientStore.h"
+#include "store/RowWalk.h"
 #include "store/StoreError.h"
 #include "tests/kit/TempBook.h"
 
@@ -49,6 +54,25 @@ ClientRecord named(const std::string& name) {
 std::string tag(int i) {
     std::string name = "n";
     return name += std::to_string(i);
+}
+
+// Each contact's UID as the export's walk hands it, by Name.
+QMap<QString, QString> uidsOf(const kit::TempBook& book) {
+    korvale::BookHandle handle = korvale::BookHandle::open(book.dir(), korvale::BookHandle::Access::ReadOnly);
+    korvale::RowWalk walk(handle);
+    QMap<QString, QString> uids;
+    const auto text = [](std::string_view view) {
+        return QString::fromUtf8(view.data(), qsizetype(view.size()));
+    };
+    while (walk.next()) uids.insert(text(walk.row()[0]), text(walk.uid()));
+    return uids;
+}
+
+std::int64_t rowidOf(const kit::TempBook& book, const std::string& name) {
+    SQLite::Database db(book.file(), SQLite::OPEN_READONLY);
+    SQLite::Statement query(db, "SELECT rowid FROM CLIENT_RECORDS WHERE Name = ?1");
+    query.bind(1, name);
+    return query.executeStep() ? query.getColumn(0).getInt64() : -1;
 }
 
 // Root writes through any mode bits: while it lives, a root test hands the book's folder to an ordinary
@@ -194,6 +218,61 @@ private slots:
             store.lookUp(name.toStdString());
             QCOMPARE(QString::fromStdString(store.rows().Field("address")), QStringLiteral("first"));
             QCOMPARE(store.rows().RecordCount(), qint64(1));
+        }
+    }
+
+    void uidStaysWithItsContact_data() {
+        QTest::addColumn<QString>("event");
+        QTest::newRow("bob changed on a screen") << "change";
+        QTest::newRow("bob deleted, cy given his rowid") << "reuse";
+        QTest::newRow("book made before UIDs, upgraded") << "upgrade";
+        QTest::newRow("bob synced: the server's UID") << "sync";
+    }
+
+    void uidStaysWithItsContact() {
+        QFETCH(QString, event);
+        kit::TempBook book(event == "upgrade" ? kit::TempBook::Start::Empty : kit::TempBook::Start::WithBook);
+        if (event == "upgrade")
+            book.exec(
+                "PRAGMA journal_mode = WAL; CREATE TABLE CLIENT_RECORDS (Name TEXT, address TEXT, email_id "
+                "TEXT, "
+                "dob TEXT, H_PHONE TEXT, W_PHONE TEXT, cell_no TEXT, remarks TEXT, CATEGORY TEXT); CREATE "
+                "INDEX "
+                "CLIENT_RECORDS_Name ON CLIENT_RECORDS(Name)");
+        book.add({kit::row("ann", "a"), kit::row("bob", "b")});
+        QMap<QString, QString> before = uidsOf(book);
+        const std::int64_t bobRow = rowidOf(book, "bob");
+        ClientStore store;
+        store.open(book.dir(), RecordSource::wholeTable());
+        store.lookUp("bob");
+        if (event == "upgrade") {
+            QCOMPARE(before.values(), QStringList({"", ""}));
+            korvale::BookHandle::open(book.dir(), korvale::BookHandle::Access::ReadWrite).upgrade();
+            before = uidsOf(book);
+        } else if (event == "change") {
+            store.changeCurrentRow(named("bob"));
+        } else if (event == "reuse") {
+            store.rows().Delete();
+            store.addRow(named("cy"));
+            QCOMPARE(rowidOf(book, "cy"), bobRow);
+        } else {
+            book.exec(
+                "INSERT INTO SYNC_CARDS (href, row_id, etag, digest, uid) VALUES ('/c/b.vcf', "
+                "(SELECT rowid FROM CLIENT_RECORDS WHERE Name = 'bob'), '\"1\"', '', 'uid-on-the-server')");
+        }
+
+        const QMap<QString, QString> after = uidsOf(book);
+        QCOMPARE(uidsOf(book), after);
+        const QRegularExpression uuid(
+            "^[0-9a-f]{8}-[0-9a-f]{4}-4[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12}$");
+        for (const QString& uid : before) QVERIFY2(uuid.match(uid).hasMatch(), qPrintable(uid));
+        QVERIFY(before["ann"] != before["bob"]);
+        QCOMPARE(after["ann"], before["ann"]);
+        if (event == "reuse") {
+            QVERIFY(uuid.match(after["cy"]).hasMatch());
+            QVERIFY(after["cy"] != before["bob"]);
+        } else {
+            QCOMPARE(after["bob"], event == "sync" ? QString("uid-on-the-server") : before["bob"]);
         }
     }
 

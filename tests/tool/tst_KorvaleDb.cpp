@@ -5,6 +5,7 @@
 
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -28,8 +29,13 @@ struct Run {
     QString err;
 };
 
-Run korvaleDb(const QStringList& arguments) {
+Run korvaleDb(const QStringList& arguments, bool asOrdinaryUser = false) {
     QProcess tool;
+    // Root reads and writes through any mode bits: the tool then runs as nobody.
+    if (asOrdinaryUser && ::geteuid() == 0)
+        tool.setChildProcessModifier([] {
+            if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(126);
+        });
     tool.start(KORVALE_DB_PATH, arguments);
     const bool ended = tool.waitForFinished(60000) && tool.exitStatus() == QProcess::NormalExit;
     return {ended ? tool.exitCode() : -1, QString::fromUtf8(tool.readAllStandardOutput()),
@@ -478,9 +484,39 @@ private slots:
         QCOMPARE(korvaleDb({"history", book.path(), "ann"}).out.contains("address: a st"), !busy);
     }
 
+    void readOnlyCommandsReadABookTheyCannotWrite_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("out");
+        QTest::newRow("export") << QStringList{"export", "DIR"} << "FN:ann\r\n";
+        QTest::newRow("history of a name") << QStringList{"history", "DIR", "ann"} << "address: a st\n";
+    }
+
+    void readOnlyCommandsReadABookTheyCannotWrite() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, out);
+        const kit::TempBook book(QStringList{kit::row("ann", "a")});
+        book.exec("UPDATE CLIENT_RECORDS SET address = 'moved' WHERE Name = 'ann'");
+        if (::geteuid() == 0) {
+            QVERIFY(::chown(book.path().toLocal8Bit(), 65534, 65534) == 0);
+            QVERIFY(::chown(book.file().c_str(), 65534, 65534) == 0);
+        }
+        QVERIFY(::chmod(book.file().c_str(), 0400) == 0);
+
+        const Run run = korvaleDb(arguments.replaceInStrings("DIR", book.path()), true);
+
+        QVERIFY2(run.exitCode == 0 && run.out.contains(out), qPrintable(run.out + run.err));
+        // Nothing was left beside the book that would stand in the way once it is writable again.
+        QCOMPARE(QDir(book.path()).entryList(QDir::Files), QStringList{"KORVALE.mdb"});
+        QCOMPARE(modeOf(book.path() + "/KORVALE.mdb"), 0400);
+    }
+
     void forgetLeavesNoTrace() {
         const kit::TempBook book(QStringList{kit::row("ann", "a"), kit::row("zebulon", "qzq1"),
                                              kit::row("bob", "b"), kit::row("zebulon", "qzq2")});
+        // Every contact synced: the sync state keeps a digest of each card's values.
+        book.exec(
+            "INSERT INTO SYNC_CARDS (href, row_id, etag, digest, uid) SELECT '/c/' || rowid, rowid, 'e', "
+            "'digest of ' || Name, 'u' || rowid FROM CLIENT_RECORDS");
         // The application stays open on the book throughout, as it may while the tool runs.
         korvale::ClientStore store;
         store.open(book.dir(), korvale::RecordSource::wholeTable());
@@ -495,6 +531,10 @@ private slots:
         QVERIFY2(run.exitCode == 0 && run.out.startsWith("Forgot zebulon: 2 rows"),
                  qPrintable(run.out + run.err));
         QCOMPARE(book.rows(), QStringList{kit::row("ann", "a")});
+        SQLite::Database db(book.file(), SQLite::OPEN_READONLY);
+        QCOMPARE(
+            db.execAndGet("SELECT group_concat(digest, '|') FROM SYNC_CARDS WHERE digest != ''").getString(),
+            std::string("digest of ann"));
         for (const char* suffix : {"", "-wal"}) {
             const QByteArray bytes = bytesOf(book.path() + "/KORVALE.mdb" + suffix);
             QVERIFY2(!bytes.contains("zebulon") && !bytes.contains("qzq"), suffix);

@@ -3,13 +3,11 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "store/BookHistory.h"
+#include "store/BookHandle.h"
 #include "store/BookSchema.h"
 #include "store/ClientRecord.h"
 #include "store/ClientStore.h"
-#include "store/StoreError.h"
-#include "store/SyncState.h"
-#include "tools/korvale-db/ToolBook.h"
+#include "tools/korvale-db/ToolError.h"
 
 namespace korvale::tool {
 
@@ -21,45 +19,42 @@ int initBook(const CommandLine& line) {
     std::error_code ec;
     const auto status = std::filesystem::status(dir, ec);
     if (status.type() == std::filesystem::file_type::not_found) {
-        throw StoreError("the directory " + dir.string() + " does not exist");
+        throw ToolError("the directory " + dir.string() + " does not exist");
     }
-    if (ec) throw StoreError("cannot reach the directory " + dir.string() + ": " + ec.message());
+    if (ec) throw ToolError("cannot reach the directory " + dir.string() + ": " + ec.message());
     if (status.type() != std::filesystem::file_type::directory) {
-        throw StoreError(dir.string() + " is not a directory");
+        throw ToolError(dir.string() + " is not a directory");
     }
 
     const std::filesystem::path book = ClientStore::bookPath(dir);
     createBook(book);
     std::cout << "Created the book " << book.string() << ": table " << kTableName << " (";
     for (std::size_t i = 0; i < kColumnCount; ++i) std::cout << (i == 0 ? "" : ", ") << kColumnNames[i];
-    std::cout << "), index CLIENT_RECORDS_Name, history " << kHistoryTableName
-              << " kept by triggers, WAL journal, mode 0600.\n";
+    std::cout << "), index CLIENT_RECORDS_Name, history CLIENT_RECORDS_HISTORY kept by triggers, a UID per "
+                 "contact in CONTACT_UIDS, WAL journal, mode 0600.\n";
     return EXIT_SUCCESS;
 }
 
 int upgradeBook(const CommandLine& line) {
-    const auto book = openBook(line.book.dir);
-    SQLite::Transaction transaction = beginWriting(*book, "Cannot upgrade");
-    const bool history = hasHistory(book->db());
-    const bool syncState = hasSyncState(book->db());
-    if (history && syncState) {
-        std::cout << "The book " << book->path().string()
-                  << " already keeps history and sync state; nothing was changed.\n";
-        return EXIT_SUCCESS;
+    BookHandle book = BookHandle::open(line.book.dir, BookHandle::Access::ReadWrite);
+    const BookHandle::Upgrade added = book.upgrade();
+    const std::string name = book.path().string();
+    if (!added.history && !added.uids && !added.syncState) {
+        std::cout << "The book " << name
+                  << " already keeps history, UIDs and sync state; nothing was changed.\n";
     }
-    try {
-        addHistory(book->db());
-        addSyncState(book->db());
-        transaction.commit();
-    } catch (const SQLite::Exception& e) {
-        throw book->failure("Cannot upgrade the book " + book->path().string(), e);
+    if (added.history) {
+        std::cout << "The book " << name << " now keeps history: every change and delete of " << kTableName
+                  << " keeps the old values in CLIENT_RECORDS_HISTORY.\n";
     }
-    if (!history) {
-        std::cout << "The book " << book->path().string() << " now keeps history: every change and delete of "
-                  << kTableName << " keeps the old values in " << kHistoryTableName << ".\n";
+    if (added.uids) {
+        std::cout << "The book " << name
+                  << " now gives every contact a UID of its own, kept in CONTACT_UIDS ("
+                  << added.rowsGivenUids << (added.rowsGivenUids == 1 ? " contact" : " contacts")
+                  << " given one).\n";
     }
-    if (!syncState) {
-        std::cout << "The book " << book->path().string()
+    if (added.syncState) {
+        std::cout << "The book " << name
                   << " now has the tables SYNC_SERVER and SYNC_CARDS that korvale-db sync keeps.\n";
     }
     return EXIT_SUCCESS;

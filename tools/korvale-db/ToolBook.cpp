@@ -1,17 +1,13 @@
 #include "tools/korvale-db/ToolBook.h"
 
-#include "store/BookHistory.h"
-#include "store/ClientStore.h"
+#include "store/BookHandle.h"
+#include "store/HistorySchema.h"
 #include "store/StoreError.h"
 
 namespace korvale::tool {
 
-namespace {
-constexpr std::chrono::milliseconds kBusyWait{3000};
-}
-
 std::shared_ptr<BookConnection> openBook(const std::filesystem::path& dir) {
-    return BookConnection::open(ClientStore::bookPath(dir), kBusyWait);
+    return BookHandle::open(dir, BookHandle::Access::ReadWrite).sharedConnection();
 }
 
 SQLite::Transaction beginWriting(BookConnection& book, std::string_view what) {

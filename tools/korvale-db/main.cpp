@@ -20,6 +20,7 @@
 #include "tools/korvale-db/HistoryCommands.h"
 #include "tools/korvale-db/ImportCommand.h"
 #include "tools/korvale-db/SyncCommand.h"
+#include "tools/korvale-db/ToolError.h"
 #include "tools/korvale-db/Usage.h"
 
 namespace {
@@ -81,6 +82,8 @@ int main(int argc, char* argv[]) {
         std::cerr << "korvale-db: " << e.what() << '\n';
         printUsage(std::cerr);
         return kUsageExit;
+    } catch (const ToolError& e) {
+        std::cerr << "korvale-db: " << e.what() << '\n';
     } catch (const korvale::StoreError& e) {
         std::cerr << "korvale-db: " << e.what() << '\n';
     } catch (const SQLite::Exception& e) {

@@ -1,0 +1,88 @@
+#include "store/BookHandle.h"
+
+#include <chrono>
+#include <string>
+
+#include <SQLiteCpp/Transaction.h>
+
+#include "store/BookConnection.h"
+#include "store/ClientStore.h"
+#include "store/ContactUids.h"
+#include "store/HistorySchema.h"
+#include "store/StoreError.h"
+#include "store/SyncState.h"
+
+namespace korvale {
+
+namespace {
+constexpr std::chrono::milliseconds kBusyWait{3000};
+}
+
+BookHandle::BookHandle(std::shared_ptr<BookConnection> connection) : connection_(std::move(connection)) {}
+
+BookHandle BookHandle::open(const std::filesystem::path& dir, Access access) {
+    return BookHandle(BookConnection::open(
+        ClientStore::bookPath(dir), kBusyWait,
+        access == Access::ReadOnly ? BookConnection::Access::ReadOnly : BookConnection::Access::ReadWrite));
+}
+
+const std::filesystem::path& BookHandle::path() const {
+    return connection_->path();
+}
+
+BookHandle::Writing::Writing(std::unique_ptr<SQLite::Transaction> transaction)
+    : transaction_(std::move(transaction)) {}
+BookHandle::Writing::Writing(Writing&&) noexcept = default;
+BookHandle::Writing::~Writing() = default;
+
+void BookHandle::Writing::commit() {
+    transaction_->commit();
+}
+
+BookHandle::Writing BookHandle::beginWriting(std::string_view what) {
+    try {
+        return Writing(
+            std::make_unique<SQLite::Transaction>(connection_->db(), SQLite::TransactionBehavior::IMMEDIATE));
+    } catch (const SQLite::Exception& e) {
+        throw connection_->failure(std::string(what) + ": cannot write to the book " + path().string(), e);
+    }
+}
+
+bool BookHandle::keepsHistory() {
+    return hasHistory(connection_->db());
+}
+
+bool BookHandle::keepsUids() {
+    return hasContactUids(connection_->db());
+}
+
+bool BookHandle::keepsSyncState() {
+    return hasSyncState(connection_->db());
+}
+
+void BookHandle::requireHistory() {
+    if (!keepsHistory()) {
+        throw StoreError("The book " + path().string() +
+                         " keeps no history; korvale-db upgrade adds it to a book made before it existed");
+    }
+}
+
+BookHandle::Upgrade BookHandle::upgrade() {
+    Writing writing = beginWriting("Cannot upgrade");
+    Upgrade added;
+    try {
+        SQLite::Database& db = connection_->db();
+        added.history = !hasHistory(db);
+        added.uids = !hasContactUids(db);
+        added.syncState = !hasSyncState(db);
+        addHistory(db);
+        added.rowsGivenUids = addContactUids(db);
+        addSyncState(db);
+        writing.commit();
+    } catch (const SQLite::Exception& e) {
+        throw connection_->failure("Cannot upgrade the book " + path().string(), e);
+    }
+    return added;
+}
+
+}  // namespace korvale
