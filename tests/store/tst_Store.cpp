@@ -231,14 +231,7 @@ private slots:
 
     void uidStaysWithItsContact() {
         QFETCH(QString, event);
-        kit::TempBook book(event == "upgrade" ? kit::TempBook::Start::Empty : kit::TempBook::Start::WithBook);
-        if (event == "upgrade")
-            book.exec(
-                "PRAGMA journal_mode = WAL; CREATE TABLE CLIENT_RECORDS (Name TEXT, address TEXT, email_id "
-                "TEXT, "
-                "dob TEXT, H_PHONE TEXT, W_PHONE TEXT, cell_no TEXT, remarks TEXT, CATEGORY TEXT); CREATE "
-                "INDEX "
-                "CLIENT_RECORDS_Name ON CLIENT_RECORDS(Name)");
+        kit::TempBook book(event == "upgrade" ? kit::TempBook::Start::Old : kit::TempBook::Start::WithBook);
         book.add({kit::row("ann", "a"), kit::row("bob", "b")});
         QMap<QString, QString> before = uidsOf(book);
         const std::int64_t bobRow = rowidOf(book, "bob");
