@@ -10,7 +10,7 @@ namespace kit {
 
 // Debian's Radicale on a free port of 127.0.0.1, with a store and a password file of its own and the
 // address book USER/book/ made; stopped with the object. Cards are put and listed by another client
-// (tests/tool/dav_card.py, written with vobject).
+// (tests/tool/cards.py, written with vobject).
 class Radicale {
 public:
     explicit Radicale(const QString& user = QStringLiteral("tester"));
@@ -20,7 +20,7 @@ public:
     static QString missing();
     QString root() const { return QStringLiteral("http://127.0.0.1:%1/").arg(port_); }
     QString book() const { return root() + user_ + QStringLiteral("/book/"); }
-    // dav_card.py COMMAND URL ARGS... as the user.
+    // cards.py COMMAND URL ARGS... as the user.
     Run dav(QStringList arguments) const;
     QStringList cards() const { return dav({"list", book()}).out.split('\n', Qt::SkipEmptyParts); }
 

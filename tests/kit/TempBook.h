@@ -11,8 +11,8 @@ namespace kit {
 
 // A temporary folder with a fresh book in it, made as `korvale-db init` makes it (Old: as books were made
 // before the history, the sync tables and UIDs), and removed with the object. Rows are written and read as
-// one line each: the nine columns in table order joined by '|',
-// "~" for a column without a value (NULL), which the screens never write.
+// one line each: the nine columns in table order joined by '|', "~" for a column without a value (NULL),
+// which the screens never write.
 class TempBook {
 public:
     enum class Start { WithBook, Old, Empty };

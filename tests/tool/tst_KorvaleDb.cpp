@@ -1,5 +1,5 @@
 // korvale-db run as the operator runs it: a separate process, its exit status, what it says, and the
-// book it leaves. What it exports is read back by parsers that owe nothing to it (read_back.py), and
+// book it leaves. What it exports is read back by parsers that owe nothing to it (cards.py), and
 // books are changed the way the screens change them: through the store's own look-up, change and
 // delete, the calls the record screens make.
 
@@ -125,9 +125,6 @@ private slots:
         if (place == "book") QCOMPARE(book.rows(), QStringList{kit::row("kept", "k")});
         if (status != 0 || arguments[0] != "init") return;
         QCOMPARE(modeOf(dir + "/KORVALE.mdb"), 0600);
-        korvale::ClientStore store;
-        store.open(book.dir(), korvale::RecordSource::wholeTable());
-        QVERIFY(store.rows().Eof());
     }
 
     void roundTripGivesTheBookBack_data() {
@@ -152,11 +149,8 @@ private slots:
             seenByOthers.replaceInStrings(QStringLiteral("\r\n"), QStringLiteral("\n"));
             seenByOthers.replaceInStrings(QStringLiteral("\r"), QStringLiteral("\n"));
         }
-        if (format == QLatin1String("csv")) {
-            QStringList names;
-            for (const auto columnName : korvale::kColumnNames) names << QString::fromLatin1(columnName);
-            seenByOthers.prepend(names.join(QLatin1Char('|')));
-        }
+        if (format == "csv")
+            seenByOthers.prepend("Name|address|email_id|dob|H_PHONE|W_PHONE|cell_no|remarks|CATEGORY");
         QCOMPARE(readBack(format, file), seenByOthers);
         if (format != QLatin1String("csv")) {
             // Every card has a UID of its own, the same in the next export.
@@ -379,8 +373,6 @@ private slots:
         QVERIFY2(
             history.out.contains(remove ? "deleted" : "changed") && history.out.contains("address: b st"),
             qPrintable(history.out + history.err));
-        // A lone word that is a book's folder lists all its versions.
-        QVERIFY(korvaleDb({"history", book.path()}).out.contains("address: b st"));
         const Run restore = korvaleDb({"restore", book.path(), numberAfter(history.out, "version")});
         QVERIFY2(restore.exitCode == 0, qPrintable(restore.err));
         QCOMPARE(book.rows(), before);
