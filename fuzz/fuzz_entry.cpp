@@ -1,6 +1,6 @@
 // Any bytes as what an operator could bring into a field: the date check on the text, and a look-up of
 // the bytes as a name in a book that holds a few names. Nothing may crash under the sanitizers, and a
-// look-up finds exactly the stored name. (The key rules are checked over every code point by tst_Rules.)
+// look-up finds exactly the stored name. (The key rules are driven through the fields by tst_Screens.)
 
 #include <QDir>
 #include <QString>

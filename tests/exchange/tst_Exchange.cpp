@@ -9,6 +9,7 @@
 #include "exchange/FormatError.h"
 #include "exchange/VCardReader.h"
 #include "exchange/VCardWriter.h"
+#include "tests/kit/TempBook.h"
 
 using namespace korvale;
 using namespace korvale::exchange;
@@ -29,18 +30,6 @@ const QByteArray kPhoneCard =
 
 QByteArray card(const QByteArray& lines, const QByteArray& version = "3.0") {
     return "BEGIN:VCARD\r\nVERSION:" + version + "\r\n" + lines + "END:VCARD\r\n";
-}
-
-QString joined(const ClientRecord& record) {
-    QStringList columns;
-    for (const std::string& value : record.values) columns << QString::fromStdString(value);
-    return columns.join('|');
-}
-
-ClientRecord recordOf(const QString& row) {
-    ClientRecord record;
-    for (std::size_t i = 0; const QString& column : row.split('|')) record.values[i++] = column.toStdString();
-    return record;
 }
 
 QStringList linesOf(const std::string& text) {
@@ -68,13 +57,14 @@ private slots:
                "Acme Ltd;Sales\nTITLE: Buyer\nEMAIL (internet,work): lucy@acme.example\nEMAIL (internet): "
                "lu@other.example\nTEL (work,fax): +44 20 7946 0000\nTEL (Mum): +44 20 7946 0999\nURL (pref): "
                "https://lucy.example|CLIENT,VIP";
-        QTest::newRow("a 4.0 card")
+        QTest::newRow("a 4.0 card, a birthday without a year")
             << card(
                    "UID:urn:uuid:4fbe8971\r\nFN:\xe6\x9d\x8e\xe5\xb0\x8f\r\nEMAIL;TYPE=work:lee@example."
                    "hk\r\n"
-                   "TEL;VALUE=uri;TYPE=\"cell,voice\":tel:+852-5555-0101\r\nX-SOCIAL;TYPE=x:@lee\r\n",
+                   "TEL;VALUE=uri;TYPE=\"cell,voice\":tel:+852-5555-0101\r\nX-SOCIAL;TYPE=x:@lee\r\n"
+                   "BDAY:--1127\r\n",
                    "4.0")
-            << QStringLiteral("李小||lee@example.hk||||+852-5555-0101|X-SOCIAL (x): @lee|");
+            << QStringLiteral("李小||lee@example.hk|--1127|||+852-5555-0101|X-SOCIAL (x): @lee|");
         QTest::newRow("a 2.1 card: quoted-printable Latin-1, bare types")
             << card(
                    "N;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:M=FCller;J=FCrgen\r\n"
@@ -100,7 +90,7 @@ private slots:
         const Card read = readCard(text.toStdString());
         const Contact contact = contactFromCard(read, Extras::Fold);
         QCOMPARE(contact.named, !row.isEmpty());
-        if (contact.named) QCOMPARE(joined(contact.record), row);
+        if (contact.named) QCOMPARE(kit::rowOf(contact.record), row);
         // A 3.0 or 4.0 card comes back byte for byte; a 2.1 card is written afresh and says the same.
         const std::string written = cardText(read);
         if (read.version != "2.1") QCOMPARE(QByteArray::fromStdString(written), text);
@@ -168,7 +158,7 @@ private slots:
     void newCardIsReadBackAsTheRow() {
         QFETCH(QString, row);
         QFETCH(QByteArray, part);
-        const ClientRecord record = recordOf(row);
+        const ClientRecord record = kit::record(row);
         const std::string text = cardText(newCard(record, VCardVersion::V3, "u-1", CardUse::Server));
         QVERIFY2(QByteArray::fromStdString(text).contains(part), text.c_str());
         // Every physical line holds at most 75 octets of whole UTF-8: no fold falls inside a character.

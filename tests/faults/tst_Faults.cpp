@@ -16,6 +16,7 @@
 #include "tests/faults/Disk.h"
 #include "tests/kit/App.h"
 #include "tests/kit/Boxes.h"
+#include "tests/kit/Run.h"
 
 namespace {
 
@@ -48,21 +49,13 @@ Action action(const QString& name) {
 
 // Runs the current row again in a fresh process of this program; fails with its output unless it passed.
 void inFreshProcess() {
-    QProcess child;
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    // It starts as from a shell, not with the signals this process ignores.
-    child.setChildProcessModifier([] { std::signal(SIGXFSZ, SIG_DFL); });
     const QString row = QStringLiteral("%1(%2)").arg(QTest::currentTestFunction(), QTest::currentDataTag());
-    qputenv("KORVALE_FAULTS_FRESH", "1");
-    child.start(QCoreApplication::applicationFilePath(), {QString(row).replace('(', ':').chopped(1)});
-    const bool ended = child.waitForFinished(120000);
-    qunsetenv("KORVALE_FAULTS_FRESH");
-    const QString said =
-        QStringLiteral("exit status %1, code %2:\n").arg(child.exitStatus()).arg(child.exitCode()) +
-        QString::fromUtf8(child.readAll()).right(2000);
-    QVERIFY2(ended && child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0 &&
-                 said.contains("PASS   : tst_Faults::" + row),
-             qPrintable(said));
+    // It starts as from a shell, not with the signals this process ignores.
+    const kit::Run child =
+        kit::run(QCoreApplication::applicationFilePath(), {QString(row).replace('(', ':').chopped(1)},
+                 {{"KORVALE_FAULTS_FRESH=1"}, [] { std::signal(SIGXFSZ, SIG_DFL); }});
+    QVERIFY2(child.exitCode == 0 && child.out.contains("PASS   : tst_Faults::" + row),
+             qPrintable(QStringLiteral("exit code %1:\n").arg(child.exitCode) + child.said().right(2000)));
 }
 
 }  // namespace

@@ -16,8 +16,7 @@ public:
     explicit App(const TempBook& book);
     ~App();
 
-    ScreenManager& screens() { return app_->screens(); }
-    Screen* screen(ScreenId id) { return screens().screen(id); }
+    Screen* screen(ScreenId id) { return app_->screens().screen(id); }
     // The way an operator gets there: NEXT on the entrance, a click on the splash frame, then the menu
     // item's shortcut. Returns the screen, shown and active, or null when it did not open.
     Screen* open(ScreenId id);

@@ -24,7 +24,6 @@ public:
                    std::function<QString()> witness = {});
     ~Boxes() override;
 
-    void queue(const QString& answers) { answers_ += answers; }
     QStringList seen;
     QStringList problems;
 

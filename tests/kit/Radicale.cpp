@@ -7,18 +7,9 @@
 
 namespace kit {
 
-QString run(const QString& program, const QStringList& arguments, int* exitCode) {
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(60000);
-    if (exitCode) *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    return QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
-}
-
 QString Radicale::missing() {
-    int exitCode = -1;
-    run(QStringLiteral(KORVALE_PYTHON), {"-c", "import vobject"}, &exitCode);
-    if (exitCode != 0) return QStringLiteral("python3-vobject is missing (apt install python3-vobject)");
+    if (run(QStringLiteral(KORVALE_PYTHON), {"-c", "import vobject"}).exitCode != 0)
+        return QStringLiteral("python3-vobject is missing (apt install python3-vobject)");
     return QFile::exists(KORVALE_RADICALE) ? QString()
                                            : QStringLiteral("radicale is missing (apt install radicale)");
 }
@@ -43,9 +34,8 @@ Radicale::Radicale(const QString& user) : user_(user) {
         return socket.waitForConnected(200);
     };
     QTRY_VERIFY_WITH_TIMEOUT(listening(), 10000);
-    int exitCode = 0;
-    const QString said = dav({"mkbook", book()}, &exitCode);
-    QVERIFY2(exitCode == 0, qPrintable(said));
+    const Run made = dav({"mkbook", book()});
+    QVERIFY2(made.exitCode == 0, qPrintable(made.said()));
 }
 
 Radicale::~Radicale() {
@@ -53,10 +43,10 @@ Radicale::~Radicale() {
     radicale_.waitForFinished();
 }
 
-QString Radicale::dav(QStringList arguments, int* exitCode) const {
+Run Radicale::dav(QStringList arguments) const {
     arguments.insert(2, user_);
     arguments.insert(3, password());
-    return run(KORVALE_PYTHON, QStringList{DAV_CARD_SCRIPT} + arguments, exitCode);
+    return run(KORVALE_PYTHON, QStringList{DAV_CARD_SCRIPT} + arguments);
 }
 
 }  // namespace kit

@@ -4,14 +4,13 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-namespace kit {
+#include "tests/kit/Run.h"
 
-// Runs a program to its end: what it printed on both channels; its exit code, -1 when it crashed.
-QString run(const QString& program, const QStringList& arguments, int* exitCode = nullptr);
+namespace kit {
 
 // Debian's Radicale on a free port of 127.0.0.1, with a store and a password file of its own and the
 // address book USER/book/ made; stopped with the object. Cards are put and listed by another client
-// (tests/tool/dav_card.py, written with vobject).
+// (tests/tool/cards.py, written with vobject).
 class Radicale {
 public:
     explicit Radicale(const QString& user = QStringLiteral("tester"));
@@ -21,9 +20,9 @@ public:
     static QString missing();
     QString root() const { return QStringLiteral("http://127.0.0.1:%1/").arg(port_); }
     QString book() const { return root() + user_ + QStringLiteral("/book/"); }
-    // dav_card.py COMMAND URL ARGS... as the user.
-    QString dav(QStringList arguments, int* exitCode = nullptr) const;
-    QStringList cards() const { return dav({"list", book()}).split('\n', Qt::SkipEmptyParts); }
+    // cards.py COMMAND URL ARGS... as the user.
+    Run dav(QStringList arguments) const;
+    QStringList cards() const { return dav({"list", book()}).out.split('\n', Qt::SkipEmptyParts); }
 
 private:
     QTemporaryDir dir_;

@@ -17,6 +17,11 @@ const QString kNull = QStringLiteral("~");
 
 TempBook::TempBook(Start start) {
     if (start == Start::WithBook) korvale::createBook(file());
+    if (start == Start::Old)
+        exec(
+            "PRAGMA journal_mode = WAL; CREATE TABLE CLIENT_RECORDS (Name TEXT, address TEXT, email_id TEXT, "
+            "dob TEXT, H_PHONE TEXT, W_PHONE TEXT, cell_no TEXT, remarks TEXT, CATEGORY TEXT); "
+            "CREATE INDEX CLIENT_RECORDS_Name ON CLIENT_RECORDS(Name)");
 }
 
 std::filesystem::path TempBook::file() const {
@@ -56,6 +61,19 @@ QStringList TempBook::rows() const {
 void TempBook::exec(const char* sql) const {
     SQLite::Database db(file(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
     db.exec(sql);
+}
+
+korvale::ClientRecord record(const QString& row) {
+    korvale::ClientRecord record;
+    for (std::size_t i = 0; const QString& column : row.split('|'))
+        record.values.at(i++) = column.toStdString();
+    return record;
+}
+
+QString rowOf(const korvale::ClientRecord& record) {
+    QStringList columns;
+    for (const std::string& value : record.values) columns << QString::fromStdString(value);
+    return columns.join('|');
 }
 
 QString row(const QString& name, const QString& tag) {

@@ -1,32 +1,14 @@
-// The entry rules on their own: the key rules over every code point, and the date check.
+// The date check on its own (the key rules are driven through the fields, in tst_Screens).
 
 #include <QTest>
 
 #include "rules/DateCheck.h"
-#include "rules/KeyRules.h"
 
 using namespace korvale::rules;
 
 class tst_Rules : public QObject {
     Q_OBJECT
 private slots:
-
-    // A name takes a letter, arriving small, a backspace and a space; a date or a telephone number takes
-    // the digits, '-' and a backspace, unchanged. Everything else is dropped.
-    void keyRulesOverEveryCodePoint() {
-        for (char32_t c = 0; c <= 0x10FFFF; ++c) {
-            const int code = static_cast<int>(c);
-            const char32_t small = QChar::toLower(c);
-            const bool asciiLetter = small < 0x80 && QChar::isLetter(small);
-            const int name = asciiLetter ? static_cast<int>(small) : (c == 8 || c == ' ') ? code : kDrop;
-            const int digit = (c >= '0' && c <= '9') || c == '-' || c == 8 ? code : kDrop;
-            if (letterRule(code) != name || digitRule(code) != digit)
-                QFAIL(qPrintable(QStringLiteral("U+%1: name %2, date %3")
-                                     .arg(code, 4, 16)
-                                     .arg(letterRule(code))
-                                     .arg(digitRule(code))));
-        }
-    }
 
     // Whether a text passes, and the day it reads as (which the export writes into BDAY).
     void dateCheck_data() {

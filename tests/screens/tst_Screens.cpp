@@ -16,21 +16,22 @@ constexpr ScreenId kAdd = ScreenId::ADD_FORM, kUpdate = ScreenId::UPDATE_FORM,
 QString ok(const QString& title, const QString& text, const char* icon = "-") {
     return QStringList{title, text, "OK", icon}.join('|');
 }
-QString korvale(const QString& text) {
+// A box of the application's own title.
+QString said(const QString& text) {
     return ok("KORVALE", text);
 }
 QString check(const QString& text) {
     return ok("On-Line Korvale", text);
 }
 QString noneNamed(const QString& name) {
-    return korvale("There is no current record: the book holds no record named \"" + name + "\"");
+    return said("There is no current record: the book holds no record named \"" + name + "\"");
 }
 const QString kSureAdd = "CONFIRMATION|Are you sure that you want to be add this record|YN|i";
 const QString kSaved = ok("INFORMATION", "Record Is Saved", "i");
 const QString kMore = "KORVALE|do you want to add more record|YN|?";
-const QString kDate = korvale("A VALID DATE MUST BE GIVEN (EX. '23/07/87')");
-const QString kNoRecord = korvale("there is no record related to this name");
-const QString kRefresh = korvale("FORM IS REFRESH");
+const QString kDate = said("A VALID DATE MUST BE GIVEN (EX. '23/07/87')");
+const QString kNoRecord = said("there is no record related to this name");
+const QString kRefresh = said("FORM IS REFRESH");
 const QString kSureUpdate = "On-Line Korvale|Are You Sure To update This Record|YN|i";
 const QString kUpdated = ok("On-Line Korvale", "Record has been updated", "i");
 const QString kSureRemove = "On-Line Korvale|Are You Sure To remove This Record|YN|i";
@@ -86,8 +87,6 @@ private slots:
         row("add: No to more keeps the fields; the hint is stored as the date", kAdd, {},
             "Text1=ann; click SUBMIT", "YN", {kSureAdd, kSaved, kMore}, "Text1=ann, Text4=dd-mm-yyyy",
             {"ann|||dd-mm-yyyy|||||"});
-        row("add: opens with the focus on REFRESH and the hint in the date", kAdd, {}, "", "", {},
-            "@REFRESH, Text4=dd-mm-yyyy", {});
         row("add: REFRESH empties the texts and keeps the category", kAdd, {},
             "Text1=ann; Text4=1-1-2000; Combo1=FRIEND; click REFRESH", "", {},
             "Text1=, Text4=, Combo1=FRIEND", {});
@@ -109,12 +108,11 @@ private slots:
         row("update: OK shows the first row of the name", kUpdate, {bob, ann, bob2}, "Text10=bob; click OK",
             "", {}, "#" + bob, kSame);
         row("update: OK without a row of the name keeps the fields", kUpdate, {ann},
-            "Text1=kept; Text10=cy; click OK", "", {korvale("There is no record related to this name")},
+            "Text1=kept; Text10=cy; click OK", "", {said("There is no record related to this name")},
             "Text1=kept", kSame);
         row("update: a null remark stops the copy after the category", kUpdate,
             {"dee|d st|d@m|1-1-2000|d1|d2|d3|~|FRIEND"}, "Text8=old; Text10=dee; click OK", "",
-            {korvale("There is no record related to this name")}, "Text7=d3, Combo1=FRIEND, Text8=old",
-            kSame);
+            {said("There is no record related to this name")}, "Text7=d3, Combo1=FRIEND, Text8=old", kSame);
         row("update: UPDATE writes the fields into the row the look-up field names now", kUpdate, {ann, bob},
             "Text10=ann lee; click OK; Text10=bob; click UPDATE", "Y", {kSureUpdate, kUpdated}, "",
             {ann, ann});
@@ -140,9 +138,6 @@ private slots:
             "click SEARCH", "", {}, "#" + kit::row("bom", "\uFEFFx"), kSame);
         row("search: SEARCH shows the first row of the name", kSearch, {bob, bob2, ann},
             "Text10=bob; click SEARCH", "", {}, "#" + bob, kSame);
-        row("search: quotes and wildcards find exactly their own name", kSearch,
-            {kit::row("o'n%", "x"), kit::row("o'n_", "y")}, "Text10=o'n_; click SEARCH", "", {},
-            "#" + kit::row("o'n_", "y"), kSame);
         row("search: a name of no row", kSearch, {bob}, "Text10=cy; click SEARCH", "", {kNoRecord},
             "Text1=", kSame);
         row("search: bytes that are not text are no record", kSearch,
@@ -154,26 +149,26 @@ private slots:
             "Text10=", kSame);
 
         row("delete: REMOVE at once deletes the first row of the last name", kDelete, {bob, ann, bob2},
-            "click REMOVE", "Y", {kSureRemove, korvale("1"), kDeleted}, "", {ann, bob2});
+            "click REMOVE", "Y", {kSureRemove, said("1"), kDeleted}, "", {ann, bob2});
         row("delete: opens on the name of the last stored row", kDelete, {bob, ann}, "", "", {},
             "Text10=ann lee, @BACK", kSame);
-        row("delete: No still shows the count", kDelete, {bob}, "click REMOVE", "N",
-            {kSureRemove, korvale("1")}, "", kSame);
+        row("delete: No still shows the count", kDelete, {bob}, "click REMOVE", "N", {kSureRemove, said("1")},
+            "", kSame);
         row("delete: a name of no row counts 0 and is reported on Yes", kDelete, {bob},
-            "Text10=cy; click REMOVE", "Y", {kSureRemove, korvale("0"), noneNamed("cy")}, "", kSame);
+            "Text10=cy; click REMOVE", "Y", {kSureRemove, said("0"), noneNamed("cy")}, "", kSame);
         row("delete: the name typed now goes, not the record on show", kDelete, {ann, bob},
-            "Text10=ann lee; click OK; Text10=bob; click REMOVE", "Y", {kSureRemove, korvale("1"), kDeleted},
+            "Text10=ann lee; click OK; Text10=bob; click REMOVE", "Y", {kSureRemove, said("1"), kDeleted},
             "#" + ann, {ann});
         row("delete: two rows of a name take two REMOVEs", kDelete, {ann, bob, bob2},
             "click REMOVE; click REMOVE", "YY",
-            {kSureRemove, korvale("1"), kDeleted, kSureRemove, korvale("1"), kDeleted}, "", {ann});
+            {kSureRemove, said("1"), kDeleted, kSureRemove, said("1"), kDeleted}, "", {ann});
         row("delete: OK after the delete finds nothing and keeps the boxes", kDelete, {bob},
-            "click OK; click REMOVE; click OK", "Y", {kSureRemove, korvale("1"), kDeleted, kNoRecord},
-            "#" + bob, {});
+            "click OK; click REMOVE; click OK", "Y", {kSureRemove, said("1"), kDeleted, kNoRecord}, "#" + bob,
+            {});
         row("delete: a row without values goes like any other", kDelete, {"cy|~|~|~|~|~|~|~|~"},
-            "click REMOVE", "Y", {kSureRemove, korvale("1"), kDeleted}, "", {});
+            "click REMOVE", "Y", {kSureRemove, said("1"), kDeleted}, "", {});
         row("delete: REMOVE after REFRESH finds no empty name", kDelete, {bob}, "click REFRESH; click REMOVE",
-            "Y", {kRefresh, kSureRemove, korvale("0"), noneNamed("")}, "Text10=", kSame);
+            "Y", {kRefresh, kSureRemove, said("0"), noneNamed("")}, "Text10=", kSame);
 
         // Each required check alone, all other required fields filled.
         const QString dob = "date of birth cannot be left empty";
@@ -193,15 +188,17 @@ private slots:
             checkRow("a name of one space is not empty", "Text1= ; click Text2", "", "Text2");
             checkRow("the e-mail never tests the name", "Text1=; click Text3", "", "Text3");
             checkRow("a category of its own is no empty one", "Combo1=VIP; click Text8", "", "Text8");
-            // The key rules, one row for each field that has one, and one for a field without.
+            // The key rules, one row for each field that has one, and one for a field without: a backspace,
+            // the characters either side of the ones taken, digits of another script, a sign whose small
+            // form is a Latin letter (KELVIN SIGN).
             const auto keys = [&](const char* field, const QString& typed, const QString& kept) {
                 row((at + "keys into " + field).c_str(), s, {},
                     kFilled + "click " + field + "; type {HOME}{SHIFT+END}{BS}" + typed, "", {},
                     QStringLiteral("%1=%2").arg(field, kept), {});
             };
             for (const char* field : {"Text4", "Text5", "Text6", "Text7"})
-                keys(field, "+4 (1)/2-3.x; compose ²", "412-3");
-            keys("Text1", "O'Neil Smith; compose Xé; type {CTRL+V}", "oneil smithx");
+                keys(field, "+4 (1)/2-39{BS}:.x; compose ²٣", "412-3");
+            keys("Text1", "O'Neil Smith-2@[`z{BS}; compose Xé\u212A; type {CTRL+V}", "oneil smithxk");
             keys("Text2", "O'Neil St. #4; compose é", "O'Neil St. #4é");
         }
         row("add: the date field tests the address", kAdd, {}, kFilled + "Text2=; click Text4", "",

@@ -126,12 +126,13 @@ private slots:
         QVERIFY(!hidden.isVisible());
     }
 
-    // The faces the screens name are drawn with Debian's stand-ins, and a field takes the dialog font.
-    void facesHaveTheirStandIns() {
+    // The faces the screens name are drawn with Debian's stand-ins, and a field takes the dialog font. A
+    // button's face is framed on all four sides; the button with the focus has a dotted frame.
+    void facesAndButtonsAsDrawn() {
         kit::TempBook book;
         kit::App app(book);
         QWidget* add = app.open(ScreenId::ADD_FORM);
-        QVERIFY(add);
+        QVERIFY(add && kit::focusName() == "REFRESH");
         const QFontInfo field(add->findChild<QLineEdit*>("Text1")->font());
         QVERIFY2(field.family().startsWith("Liberation Sans"), qPrintable(field.family()));
         QCOMPARE(field.pointSizeF(), 8.25);
@@ -139,14 +140,6 @@ private slots:
         for (const QLabel* label : add->findChildren<QLabel*>())
             faces << QFontInfo(label->font()).family().section(' ', 0, 1);
         QCOMPARE(faces, QSet<QString>{"URW Bookman"});
-    }
-
-    // A button's face is framed on all four sides; the button with the focus has a dotted frame.
-    void buttonsDrawTheirFaces() {
-        kit::TempBook book;
-        kit::App app(book);
-        QWidget* add = app.open(ScreenId::ADD_FORM);
-        QVERIFY(add && kit::focusName() == "REFRESH");
         for (const char* name : {"SUBMIT", "REFRESH"}) {
             auto* button = add->findChild<QWidget*>(name);
             const QImage face = button->grab().toImage();

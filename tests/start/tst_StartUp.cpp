@@ -1,13 +1,13 @@
 // Where the book lives, the first start with no book, and the command line answered without a display.
 #include <sys/stat.h>
 
-#include <QProcess>
 #include <QTest>
 
 #include "app/MessageBoxes.h"
 #include "app/ScreenManager.h"
 #include "app/StartUp.h"
 #include "store/ClientStore.h"
+#include "tests/kit/Run.h"
 #include "tests/kit/TempBook.h"
 
 namespace fs = std::filesystem;
@@ -70,25 +70,21 @@ private slots:
     void commandLine_data() {
         QTest::addColumn<QString>("option");
         QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QByteArray>("says");  // on stdout when answered, on stderr when refused
-        QTest::newRow("--help") << "--help" << 0 << QByteArray("--book");
-        QTest::newRow("--version") << "--version" << 0 << QByteArray(KORVALE_VERSION);
-        QTest::newRow("unknown option: the usage") << "--bogus" << 2 << QByteArray("--help");
-        QTest::newRow("no display: says so") << "--book none" << 1 << QByteArray("no display was found");
+        QTest::addColumn<QString>("says");  // on stdout when answered, on stderr when refused
+        QTest::newRow("--help") << "--help" << 0 << "--book";
+        QTest::newRow("--version") << "--version" << 0 << KORVALE_VERSION;
+        QTest::newRow("unknown option: the usage") << "--bogus" << 2 << "--help";
+        QTest::newRow("no display: says so") << "--book none" << 1 << "no display was found";
     }
     void commandLine() {
         QFETCH(QString, option);
         QFETCH(int, exitCode);
-        QFETCH(QByteArray, says);
-        // Run where no display can be found, which the options answered first do not need.
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) environment.remove(name);
-        QProcess korvale;
-        korvale.setProcessEnvironment(environment);
-        korvale.start(KORVALE_PATH, option.split(' '));
-        QVERIFY(korvale.waitForFinished());
-        QCOMPARE(korvale.exitCode(), exitCode);
-        QVERIFY((exitCode ? korvale.readAllStandardError() : korvale.readAllStandardOutput()).contains(says));
+        QFETCH(QString, says);
+        // Run where no display can be found (initTestCase took it away), which the options answered first
+        // do not need.
+        const kit::Run korvale = kit::run(KORVALE_PATH, option.split(' '));
+        QCOMPARE(korvale.exitCode, exitCode);
+        QVERIFY((exitCode ? korvale.err : korvale.out).contains(says));
     }
 };
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """A CardDAV server on 127.0.0.1 answering a sync with one hostile CASE; prints "PORT OTHER_PORT", then a
-line for each request that reached the listener on 127.0.0.2. Stops by itself after LIFE seconds."""
+line for each request that reached the listener on 127.0.0.2. Stops by itself after LIFE seconds.
+  hostile_dav.py CASE [PORT]    ("lost cards": every sync token refused (409), an empty book listed)"""
 import http.server, sys, threading, time
 
 CASE = sys.argv[1]
@@ -75,7 +76,8 @@ class Hostile(http.server.BaseHTTPRequestHandler):
         self.multistatus(response(path, BOOK + '<d:sync-token>t1</d:sync-token>'))
 
     def do_REPORT(self):
-        self.rfile.read(int(self.headers.get('Content-Length', 0)))
+        if b'sync-collection' in self.rfile.read(int(self.headers.get('Content-Length', 0))) and CASE == 'lost cards':
+            return self.answer(409)
         if CASE == 'huge':
             return self.stream(b' ' * 10000, 1000, 0)
         cards = {'outside': card('/other/a.vcf', 'e1', 'u1'),
@@ -94,7 +96,7 @@ class Elsewhere(http.server.BaseHTTPRequestHandler):
             self.send_error(404)
 
 
-server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), Hostile)
+server = http.server.ThreadingHTTPServer(('127.0.0.1', int(sys.argv[2]) if sys.argv[2:] else 0), Hostile)
 other = http.server.ThreadingHTTPServer(('127.0.0.2', 0), Elsewhere)
 OTHER_PORT = other.server_address[1]
 for s in (server, other):

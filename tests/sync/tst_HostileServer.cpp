@@ -4,6 +4,7 @@
 #include <QProcess>
 #include <QTest>
 
+#include "tests/kit/Run.h"
 #include "tests/kit/TempBook.h"
 
 class tst_HostileServer : public QObject {
@@ -63,22 +64,18 @@ private slots:
             return text.replace("PORT", ports[0]).replace("OTHER", ports[1].trimmed());
         };
         kit::TempBook book;
-        QProcess tool;
-        tool.start(KORVALE_DB_PATH,
-                   QStringList{"sync", book.path(), "--user", "tester"} + place(arguments).split(' '));
-        QVERIFY(tool.waitForFinished(20000));
+        const kit::Run tool = kit::run(KORVALE_DB_PATH, QStringList{"sync", book.path(), "--user", "tester"} +
+                                                            place(arguments).split(' '));
         fake.kill();
         fake.waitForFinished();
-        const QString err = QString::fromUtf8(tool.readAllStandardError());
-        QCOMPARE(tool.exitCode(), status);
+        QCOMPARE(tool.exitCode, status);
         // A refusal ends the run on standard error; a card left pending is named in the report.
-        const QString out = QString::fromUtf8(tool.readAllStandardOutput());
-        QVERIFY2((err + out).contains(place(says)), qPrintable(err + out));
+        QVERIFY2(tool.said().contains(place(says)), qPrintable(tool.said()));
         // Nothing but the tool's own words: no warning of the network library among them.
-        for (const QString& said : err.section("\nUsage:", 0, 0).split('\n', Qt::SkipEmptyParts)) {
+        for (const QString& said : tool.err.section("\nUsage:", 0, 0).split('\n', Qt::SkipEmptyParts)) {
             QVERIFY2(
                 said.startsWith("korvale-db: ") || said.startsWith("Address book: ") || said.startsWith("  "),
-                qPrintable(err));
+                qPrintable(tool.err));
         }
         QVERIFY2(fake.readAllStandardOutput().isEmpty(), "a request reached 127.0.0.2");
         QCOMPARE(book.rows(), QStringList());

@@ -12,30 +12,13 @@
 
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using kit::bytesOf;
+using kit::Run;
 
 // A program in a session of its own, without a controlling terminal, as systemd starts a service, with
 // the variables ("NAME=value") added to the suite's environment.
 Run detached(const QString& program, const QStringList& arguments, const QStringList& variables = {}) {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const QString& set : variables) environment.insert(set.section('=', 0, 0), set.section('=', 1));
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.setChildProcessModifier([] { ::setsid(); });
-    process.start(program, arguments);
-    process.waitForFinished(60000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
-
-QByteArray bytesOf(const QString& file) {
-    QFile in(file);
-    return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+    return kit::run(program, arguments, {variables, [] { ::setsid(); }});
 }
 
 // The unit files of the source tree copied into `dir`, the service's ExecStart naming `program` for the
@@ -75,7 +58,7 @@ private slots:
             kit::run("dbus-send",
                      {"--session", "--print-reply", "--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
                       "org.freedesktop.DBus.NameHasOwner", "string:org.freedesktop.secrets"})
-                .contains("true"),
+                .out.contains("true"),
             10000);
     }
     // The unit files pass systemd-analyze, and the sync the timer starts: the service's own command line,
