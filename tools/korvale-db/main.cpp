@@ -11,9 +11,8 @@
 #include <span>
 #include <string_view>
 
-#include <SQLiteCpp/Exception.h>
-
 #include "store/StoreError.h"
+#include "sync/SyncAccountChoice.h"
 #include "tools/korvale-db/BookCommands.h"
 #include "tools/korvale-db/CommandLine.h"
 #include "tools/korvale-db/ExportCommand.h"
@@ -58,6 +57,12 @@ constexpr std::array<Command, 8> kCommands{{
     {{.name = "sync", .words = "[URL]", .operands = 1, .optional = 1, .options = kSyncOptions}, syncBook},
 }};
 
+int usageFailed(const std::exception& e) {
+    std::cerr << "korvale-db: " << e.what() << '\n';
+    printUsage(std::cerr);
+    return kUsageExit;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -79,14 +84,12 @@ int main(int argc, char* argv[]) {
             if (command.syntax.name == line.command) return command.run(line);
         }
     } catch (const UsageError& e) {
-        std::cerr << "korvale-db: " << e.what() << '\n';
-        printUsage(std::cerr);
-        return kUsageExit;
+        return usageFailed(e);
+    } catch (const korvale::sync::AccountUsageError& e) {
+        return usageFailed(e);
     } catch (const ToolError& e) {
         std::cerr << "korvale-db: " << e.what() << '\n';
     } catch (const korvale::StoreError& e) {
-        std::cerr << "korvale-db: " << e.what() << '\n';
-    } catch (const SQLite::Exception& e) {
         std::cerr << "korvale-db: " << e.what() << '\n';
     }
     return EXIT_FAILURE;

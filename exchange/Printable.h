@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace korvale::tool {
+namespace korvale::exchange {
 
 // Whether a printed text may span lines.
 enum class LineBreaks { Escaped, Kept };
@@ -14,4 +14,4 @@ enum class LineBreaks { Escaped, Kept };
 // the tool that prints such text goes through here.
 std::string printable(std::string_view text, LineBreaks breaks = LineBreaks::Escaped);
 
-}  // namespace korvale::tool
+}  // namespace korvale::exchange
