@@ -11,7 +11,6 @@
 #include <span>
 #include <string_view>
 
-#include "store/StoreError.h"
 #include "sync/SyncAccountChoice.h"
 #include "tools/korvale-db/BookCommands.h"
 #include "tools/korvale-db/CommandLine.h"
@@ -19,7 +18,6 @@
 #include "tools/korvale-db/HistoryCommands.h"
 #include "tools/korvale-db/ImportCommand.h"
 #include "tools/korvale-db/SyncCommand.h"
-#include "tools/korvale-db/ToolError.h"
 #include "tools/korvale-db/Usage.h"
 
 namespace {
@@ -87,9 +85,9 @@ int main(int argc, char* argv[]) {
         return usageFailed(e);
     } catch (const korvale::sync::AccountUsageError& e) {
         return usageFailed(e);
-    } catch (const ToolError& e) {
-        std::cerr << "korvale-db: " << e.what() << '\n';
-    } catch (const korvale::StoreError& e) {
+    } catch (const std::exception& e) {
+        // The book's failures (StoreError), the tool's own (ToolError), and whatever else a library let
+        // through: said in one line, never a crash.
         std::cerr << "korvale-db: " << e.what() << '\n';
     }
     return EXIT_FAILURE;
