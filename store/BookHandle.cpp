@@ -10,6 +10,7 @@
 #include "store/ContactUids.h"
 #include "store/HistorySchema.h"
 #include "store/StoreError.h"
+#include "store/SyncAccount.h"
 #include "store/SyncState.h"
 
 namespace korvale {
@@ -67,6 +68,39 @@ void BookHandle::requireHistory() {
     }
 }
 
+std::optional<SyncAccount> BookHandle::syncAccount() {
+    try {
+        return korvale::syncAccount(connection_->db());
+    } catch (const SQLite::Exception& e) {
+        throw connection_->failure("Cannot read the sync account of the book " + path().string(), e);
+    }
+}
+
+std::optional<SyncAccount> BookHandle::forgetSyncAccount() {
+    Writing writing = beginWriting("Cannot forget the account");
+    try {
+        std::optional<SyncAccount> account = korvale::syncAccount(connection_->db());
+        if (!account) return std::nullopt;
+        korvale::forgetSyncAccount(connection_->db());
+        writing.commit();
+        return account;
+    } catch (const SQLite::Exception& e) {
+        throw connection_->failure("Cannot forget the account of the book " + path().string(), e);
+    }
+}
+
+void BookHandle::addSyncState() {
+    if (keepsSyncState()) return;
+    Writing writing = beginWriting("Cannot sync");
+    try {
+        korvale::addSyncState(connection_->db());
+        writing.commit();
+    } catch (const SQLite::Exception& e) {
+        throw connection_->failure("Cannot sync: cannot add the sync tables to the book " + path().string(),
+                                   e);
+    }
+}
+
 BookHandle::Upgrade BookHandle::upgrade() {
     Writing writing = beginWriting("Cannot upgrade");
     Upgrade added;
@@ -77,7 +111,7 @@ BookHandle::Upgrade BookHandle::upgrade() {
         added.syncState = !hasSyncState(db);
         addHistory(db);
         added.rowsGivenUids = addContactUids(db);
-        addSyncState(db);
+        korvale::addSyncState(db);
         writing.commit();
     } catch (const SQLite::Exception& e) {
         throw connection_->failure("Cannot upgrade the book " + path().string(), e);

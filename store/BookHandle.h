@@ -3,7 +3,10 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string_view>
+
+#include "store/SyncAccount.h"
 
 namespace SQLite {
 class Transaction;
@@ -45,6 +48,14 @@ public:
     bool keepsSyncState();
     // Fails, naming `korvale-db upgrade`, when the book keeps no history.
     void requireHistory();
+
+    // The account the book syncs with, if any (store/SyncAccount.h).
+    std::optional<SyncAccount> syncAccount();
+    // Drops the account and the sync state of the server's cards in one transaction; returns the account
+    // that was dropped, nothing when the book synced with none.
+    std::optional<SyncAccount> forgetSyncAccount();
+    // Adds the sync tables to a book that lacks them, in a transaction of its own.
+    void addSyncState();
 
     // What upgrade added: whichever of the three the book lacked, and how many rows were given a UID.
     struct Upgrade {

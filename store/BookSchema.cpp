@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "store/BookConnection.h"
+#include "store/ClientStore.h"
 #include "store/ContactUids.h"
 #include "store/HistorySchema.h"
 #include "store/StoreError.h"
@@ -132,6 +133,21 @@ void createBook(const std::filesystem::path& file) {
         throw;
     }
     syncDirectory(file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path());
+}
+
+std::filesystem::path createBookIn(const std::filesystem::path& dir) {
+    std::error_code ec;
+    const auto status = std::filesystem::status(dir, ec);
+    if (status.type() == std::filesystem::file_type::not_found) {
+        throw StoreError("the directory " + dir.string() + " does not exist");
+    }
+    if (ec) throw StoreError("cannot reach the directory " + dir.string() + ": " + ec.message());
+    if (status.type() != std::filesystem::file_type::directory) {
+        throw StoreError(dir.string() + " is not a directory");
+    }
+    const std::filesystem::path book = ClientStore::bookPath(dir);
+    createBook(book);
+    return book;
 }
 
 }  // namespace korvale

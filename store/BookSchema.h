@@ -11,4 +11,7 @@ namespace korvale {
 // untouched. On failure nothing is left behind; the StoreError names the file and the cause.
 void createBook(const std::filesystem::path& file);
 
+// Writes a new, empty book in the folder `dir`, which must exist, as createBook does; returns its file.
+std::filesystem::path createBookIn(const std::filesystem::path& dir);
+
 }  // namespace korvale

@@ -1,5 +1,6 @@
 #include "store/SyncAccount.h"
 
+#include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
 
 namespace korvale {

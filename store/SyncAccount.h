@@ -3,7 +3,9 @@
 #include <optional>
 #include <string>
 
-#include <SQLiteCpp/Database.h>
+namespace SQLite {
+class Database;
+}
 
 namespace korvale {
 

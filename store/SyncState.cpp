@@ -112,6 +112,8 @@ bool hasSyncState(SQLite::Database& db) {
     return parts.executeStep() && parts.getColumn(0).getInt() == kSyncPartCount && hasSyncUserColumn(db);
 }
 
+SyncState::SyncState(const BookHandle& book, Digest digest) : SyncState(book.connection(), digest) {}
+
 SyncState::SyncState(BookConnection& book, Digest digest) : book_(book), db_(book.db()), digest_(digest) {
     // The check for local work reads the whole book; mapped, its pages are neither copied nor cached.
     db_.exec(kMapBook);
@@ -271,11 +273,27 @@ std::optional<SyncState::Server> SyncState::server() {
 }
 
 void SyncState::keepServer(const Server& server) {
-    SQLite::Statement keep(db_, kKeepServer);
-    keep.bind(1, server.url);
-    keep.bind(2, server.collection);
-    bindOptional(keep, 3, server.token);
-    keep.exec();
+    SQLite::Transaction transaction = begin();
+    try {
+        SQLite::Statement keep(db_, kKeepServer);
+        keep.bind(1, server.url);
+        keep.bind(2, server.collection);
+        bindOptional(keep, 3, server.token);
+        keep.exec();
+        transaction.commit();
+    } catch (const SQLite::Exception& e) {
+        throw book_.failure("Cannot keep the server in the book " + book_.path().string(), e);
+    }
+}
+
+void SyncState::keepSyncUser(const std::string& user) {
+    SQLite::Transaction transaction = begin();
+    try {
+        korvale::keepSyncUser(db_, user);
+        transaction.commit();
+    } catch (const SQLite::Exception& e) {
+        throw book_.failure("Cannot keep the user in the book " + book_.path().string(), e);
+    }
 }
 
 }  // namespace korvale

@@ -13,6 +13,7 @@
 #include <SQLiteCpp/Transaction.h>
 
 #include "store/BookConnection.h"
+#include "store/BookHandle.h"
 #include "store/ClientRecord.h"
 
 namespace korvale {
@@ -54,6 +55,7 @@ public:
     // A row's nine values to the digest that tells whether they changed; a NULL counts as empty.
     using Digest = std::string (*)(const std::array<std::string_view, kColumnCount>& values);
     SyncState(BookConnection& book, Digest digest);
+    SyncState(const BookHandle& book, Digest digest);
     SyncState(const SyncState&) = delete;
     SyncState& operator=(const SyncState&) = delete;
 
@@ -93,7 +95,9 @@ public:
         std::optional<std::string> token;
     };
     std::optional<Server> server();
+    // Each in a transaction of its own: the server, address book and token; the user beside them.
     void keepServer(const Server& server);
+    void keepSyncUser(const std::string& user);
 
 private:
     // The statements run once per card are prepared once, the first time, and reused.

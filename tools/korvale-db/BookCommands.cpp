@@ -6,8 +6,6 @@
 #include "store/BookHandle.h"
 #include "store/BookSchema.h"
 #include "store/ClientRecord.h"
-#include "store/ClientStore.h"
-#include "tools/korvale-db/ToolError.h"
 
 namespace korvale::tool {
 
@@ -15,19 +13,7 @@ int initBook(const CommandLine& line) {
     // The user's data folder is made (0700) when it is missing; a folder named on the command line must
     // exist.
     if (line.book.place != BookLocation::Place::Named) line.book.makeFolder();
-    const std::filesystem::path& dir = line.book.dir;
-    std::error_code ec;
-    const auto status = std::filesystem::status(dir, ec);
-    if (status.type() == std::filesystem::file_type::not_found) {
-        throw ToolError("the directory " + dir.string() + " does not exist");
-    }
-    if (ec) throw ToolError("cannot reach the directory " + dir.string() + ": " + ec.message());
-    if (status.type() != std::filesystem::file_type::directory) {
-        throw ToolError(dir.string() + " is not a directory");
-    }
-
-    const std::filesystem::path book = ClientStore::bookPath(dir);
-    createBook(book);
+    const std::filesystem::path book = createBookIn(line.book.dir);
     std::cout << "Created the book " << book.string() << ": table " << kTableName << " (";
     for (std::size_t i = 0; i < kColumnCount; ++i) std::cout << (i == 0 ? "" : ", ") << kColumnNames[i];
     std::cout << "), index CLIENT_RECORDS_Name, history CLIENT_RECORDS_HISTORY kept by triggers, a UID per "

@@ -5,10 +5,10 @@
 #include <stdexcept>
 #include <string>
 
+#include "exchange/Printable.h"
 #include "store/BookHandle.h"
 #include "store/BookHistory.h"
 #include "store/ClientRecord.h"
-#include "tools/korvale-db/Printable.h"
 
 namespace korvale::tool {
 
@@ -25,7 +25,9 @@ void printVersion(std::ostream& out, const KeptVersion& version) {
     out << "version " << version.id << " (row " << version.row << ", " << eventText(version.event) << ' '
         << version.at << " UTC), it held:\n";
     for (std::size_t i = 0; i < kColumnCount; ++i) {
-        std::string text = version.values[i] ? printable(*version.values[i], LineBreaks::Kept) : "(null)";
+        std::string text = version.values[i]
+                               ? exchange::printable(*version.values[i], exchange::LineBreaks::Kept)
+                               : "(null)";
         // Later lines of a value stand under its first.
         for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1)) {
             text.insert(at + 1, std::string(kColumnNames[i].size() + 4, ' '));

@@ -5,13 +5,9 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <cstdlib>
-#include <iterator>
 #include <iostream>
+#include <iterator>
 #include <string>
-
-#include "store/StoreError.h"
-#include "sync/Keyring.h"
 
 namespace korvale::tool {
 
@@ -65,24 +61,11 @@ private:
 
 }  // namespace
 
-ServerPassword serverPassword(const QString& url, const QString& user) {
-    if (const char* given = std::getenv("KORVALE_PASSWORD"))
-        return {QString::fromUtf8(given), ServerPassword::Source::Environment};
-    const sync::Keyring::Result kept = sync::Keyring(url, user).read();
-    if (kept.outcome == sync::Keyring::Outcome::Done) return {kept.password, ServerPassword::Source::Keyring};
-    const std::string account = user.toStdString() + " at " + url.toStdString();
-    const std::string noService = "no Secret Service answered (" + kept.why.toStdString() + ")";
+std::optional<QString> askPassword(const std::string& account, const std::string& keyringProblem) {
     const int tty = ::open("/dev/tty", O_RDWR | O_CLOEXEC | O_NOCTTY);
-    if (tty < 0) {
-        if (kept.outcome == sync::Keyring::Outcome::NotFound) {
-            throw StoreError("No password in the keyring for " + account +
-                             ": run korvale-db sync --save-password once on a terminal");
-        }
-        throw StoreError("No password for " + account + ": " + noService +
-                         "; set KORVALE_PASSWORD or run korvale-db sync on a terminal");
-    }
-    if (kept.outcome == sync::Keyring::Outcome::Unavailable)
-        std::cerr << "korvale-db: the keyring cannot be used: " << noService << '\n';
+    if (tty < 0) return std::nullopt;
+    if (!keyringProblem.empty())
+        std::cerr << "korvale-db: the keyring cannot be used: " << keyringProblem << '\n';
     std::string password;
     {
         const NoEcho quiet(tty);
@@ -93,7 +76,7 @@ ServerPassword serverPassword(const QString& url, const QString& user) {
         [[maybe_unused]] const ssize_t ended = ::write(tty, "\n", 1);
     }
     ::close(tty);
-    return {QString::fromStdString(password), ServerPassword::Source::Terminal};
+    return QString::fromStdString(password);
 }
 
 }  // namespace korvale::tool

@@ -8,27 +8,19 @@
 #include <iostream>
 #include <optional>
 
-#include "store/BookHistory.h"
+#include "store/BookHandle.h"
 #include "store/ClientStore.h"
-#include "store/StoreError.h"
-#include "store/SyncAccount.h"
-#include "store/SyncState.h"
-#include "sync/DavPolicy.h"
-#include "sync/ServerDiscovery.h"
-#include "sync/SyncEngine.h"
+#include "sync/BookSync.h"
+#include "sync/ServerPassword.h"
+#include "sync/SyncAccountChoice.h"
 #include "sync/SyncLock.h"
+#include "sync/SyncReportText.h"
+#include "tools/korvale-db/Password.h"
 #include "tools/korvale-db/Progress.h"
-#include "tools/korvale-db/SyncAccountChoice.h"
-#include "tools/korvale-db/SyncReport.h"
-#include "tools/korvale-db/ToolBook.h"
 
 namespace korvale::tool {
 
 namespace {
-
-std::string text(const QString& s) {
-    return s.toStdString();
-}
 
 // What the sync is doing, on standard error when it is a terminal: the long request it waits for (the
 // line is wiped once the answer is in), and how far the cards from the server have come into the book.
@@ -53,6 +45,13 @@ private:
     std::optional<Progress> progress_;
 };
 
+// Says whether the password was kept in the keyring; false when it could not be.
+bool told(const std::optional<sync::PasswordSaving>& saving) {
+    if (!saving) return true;
+    (saving->saved ? std::cout : std::cerr << "korvale-db: ") << saving->text;
+    return saving->saved;
+}
+
 }  // namespace
 
 int syncBook(const CommandLine& line) {
@@ -61,64 +60,49 @@ int syncBook(const CommandLine& line) {
     char* argv[] = {name, nullptr};
     const QCoreApplication application(argc, argv);
 
-    if (line.has("--forget-password") || line.has("--forget-account")) return forgetAccount(line);
+    const sync::AccountRequest request{
+        .url = line.operands.empty() ? std::nullopt : std::optional<std::string>(line.operands.front()),
+        .user = line.value("--user"),
+        .savePassword = line.has("--save-password"),
+        .allowPlainHttp = line.has("--allow-plain-http")};
+    if (line.has("--forget-password")) std::cout << sync::forgetPassword(line.book.dir, request);
+    if (line.has("--forget-account")) std::cout << sync::forgetAccount(line.book.dir);
+    if (line.has("--forget-password") || line.has("--forget-account")) return EXIT_SUCCESS;
     // A timer's sync on a machine where korvale never made a book is no failure.
     if (line.operands.empty() && !std::filesystem::exists(ClientStore::bookPath(line.book.dir))) {
         std::cout << "There is no book in " << line.book.dir.string() << "; nothing to sync.\n";
         return EXIT_SUCCESS;
     }
-    const auto connection = openBook(line.book.dir);
+    BookHandle book = BookHandle::open(line.book.dir, BookHandle::Access::ReadWrite);
     // Held until the sync ends: a second sync of the book is refused before it reads anything.
-    const sync::SyncLock lock(connection->path());
-    requireHistory(*connection);
-    const std::optional<SyncAccountChoice> account = chooseSyncAccount(line, *connection);
-    if (!account) return EXIT_SUCCESS;
-    SyncState state(*connection, sync::rowDigest);
-    if (!hasSyncState(connection->db())) {
-        SQLite::Transaction transaction = state.begin();
-        addSyncState(connection->db());
-        transaction.commit();
+    const sync::SyncLock lock(book.path());
+    book.requireHistory();
+    const std::optional<sync::SyncAccountChoice> account = sync::chooseSyncAccount(
+        book, request,
+        [](const QString& url, const QString& user) { return sync::serverPassword(url, user, askPassword); });
+    if (!account) {
+        std::cout << "The book " << book.path().string()
+                  << " syncs with no server; nothing to do. korvale-db sync URL --user NAME syncs it and "
+                     "remembers the account.\n";
+        return EXIT_SUCCESS;
     }
     sync::DavClient dav(account->given, account->user,
                         account->password ? account->password->text : QString());
-
+    TerminalProgress progress;
+    const sync::BookSyncOptions options{
+        .addressBook = QString::fromStdString(line.value("--addressbook").value_or("")),
+        .allowMassDelete = line.has("--allow-mass-delete"),
+        .found = [](const std::string& text) { std::cerr << text << '\n'; }};
     sync::SyncReport report;
     try {
-        std::optional<SyncState::Server> server = state.server();
-        if (!server) {
-            const sync::AddressBook found = sync::findAddressBook(
-                dav, account->given, QString::fromStdString(line.value("--addressbook").value_or("")));
-            std::cerr << "Address book: " << text(sync::quoted(found.name)) << " at "
-                      << text(found.url.toDisplayString(QUrl::RemoveUserInfo)) << '\n';
-            server =
-                SyncState::Server{account->url, text(found.url.toString(QUrl::FullyEncoded)), std::nullopt};
-            SQLite::Transaction transaction = state.begin();
-            state.keepServer(*server);
-            transaction.commit();
-        }
-        if (account->recordUser) {
-            SQLite::Transaction transaction = state.begin();
-            keepSyncUser(connection->db(), text(account->user));
-            transaction.commit();
-        }
-        TerminalProgress progress;
-        sync::SyncEngine engine(state, dav, QUrl(QString::fromStdString(server->collection)), progress,
-                                line.has("--allow-mass-delete"));
-        std::optional<std::string> token = server->token;
-        report = engine.run(token);
-        if (token != server->token) {
-            server->token = token;
-            SQLite::Transaction transaction = state.begin();
-            state.keepServer(*server);
-            transaction.commit();
-        }
+        report = sync::syncBook(book, *account, dav, progress, options);
     } catch (...) {
         // A password the server took is kept even when the sync fails later on.
-        savePassword(line, *account, dav);
+        told(sync::savePassword(request, *account, dav));
         throw;
     }
-    printSyncReport(std::cout, report, line.book.dir.string());
-    const bool saved = savePassword(line, *account, dav);
+    std::cout << sync::syncReportText(report, line.book.dir.string());
+    const bool saved = told(sync::savePassword(request, *account, dav));
     return report.complete() && saved ? EXIT_SUCCESS : EXIT_FAILURE;
 }
 

@@ -11,16 +11,13 @@
 #include <span>
 #include <string_view>
 
-#include <SQLiteCpp/Exception.h>
-
-#include "store/StoreError.h"
+#include "sync/SyncAccountChoice.h"
 #include "tools/korvale-db/BookCommands.h"
 #include "tools/korvale-db/CommandLine.h"
 #include "tools/korvale-db/ExportCommand.h"
 #include "tools/korvale-db/HistoryCommands.h"
 #include "tools/korvale-db/ImportCommand.h"
 #include "tools/korvale-db/SyncCommand.h"
-#include "tools/korvale-db/ToolError.h"
 #include "tools/korvale-db/Usage.h"
 
 namespace {
@@ -58,6 +55,12 @@ constexpr std::array<Command, 8> kCommands{{
     {{.name = "sync", .words = "[URL]", .operands = 1, .optional = 1, .options = kSyncOptions}, syncBook},
 }};
 
+int usageFailed(const std::exception& e) {
+    std::cerr << "korvale-db: " << e.what() << '\n';
+    printUsage(std::cerr);
+    return kUsageExit;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -79,14 +82,12 @@ int main(int argc, char* argv[]) {
             if (command.syntax.name == line.command) return command.run(line);
         }
     } catch (const UsageError& e) {
-        std::cerr << "korvale-db: " << e.what() << '\n';
-        printUsage(std::cerr);
-        return kUsageExit;
-    } catch (const ToolError& e) {
-        std::cerr << "korvale-db: " << e.what() << '\n';
-    } catch (const korvale::StoreError& e) {
-        std::cerr << "korvale-db: " << e.what() << '\n';
-    } catch (const SQLite::Exception& e) {
+        return usageFailed(e);
+    } catch (const korvale::sync::AccountUsageError& e) {
+        return usageFailed(e);
+    } catch (const std::exception& e) {
+        // The book's failures (StoreError), the tool's own (ToolError), and whatever else a library let
+        // through: said in one line, never a crash.
         std::cerr << "korvale-db: " << e.what() << '\n';
     }
     return EXIT_FAILURE;

@@ -1,4 +1,4 @@
-#include "tools/korvale-db/ExportOutput.h"
+#include "exchange/ExportOutput.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,7 +10,7 @@
 
 #include "store/StoreError.h"
 
-namespace korvale::tool {
+namespace korvale::exchange {
 
 namespace {
 
@@ -88,4 +88,4 @@ void ExportOutput::finish() {
     }
 }
 
-}  // namespace korvale::tool
+}  // namespace korvale::exchange

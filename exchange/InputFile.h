@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace korvale::tool {
+namespace korvale::exchange {
 
 // A regular file's bytes, read whole into memory. The type is checked before anything is read, so that a
 // FIFO or a device is refused at once rather than waited on; and a file that shrinks while it is read
@@ -19,4 +19,4 @@ private:
     std::string bytes_;
 };
 
-}  // namespace korvale::tool
+}  // namespace korvale::exchange

@@ -1,8 +1,8 @@
-#include "tools/korvale-db/Printable.h"
+#include "exchange/Printable.h"
 
 #include <cstdio>
 
-namespace korvale::tool {
+namespace korvale::exchange {
 
 std::string printable(std::string_view text, LineBreaks breaks) {
     std::string shown;
@@ -28,4 +28,4 @@ std::string printable(std::string_view text, LineBreaks breaks) {
     return shown;
 }
 
-}  // namespace korvale::tool
+}  // namespace korvale::exchange

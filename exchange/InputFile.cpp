@@ -1,4 +1,4 @@
-#include "tools/korvale-db/InputFile.h"
+#include "exchange/InputFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 
 #include "store/StoreError.h"
 
-namespace korvale::tool {
+namespace korvale::exchange {
 
 namespace {
 
@@ -51,4 +51,4 @@ InputFile::InputFile(const std::filesystem::path& file) {
     bytes_.resize(done);
 }
 
-}  // namespace korvale::tool
+}  // namespace korvale::exchange

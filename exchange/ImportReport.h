@@ -2,16 +2,13 @@
 
 #include <cstddef>
 #include <map>
-#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "exchange/ContactMapping.h"
 
-namespace korvale::tool {
-
-using exchange::Contact;
+namespace korvale::exchange {
 
 // What an import did: contacts added, skipped and why, names that stood in the book before, and what
 // of the file found no column.
@@ -22,7 +19,8 @@ public:
     void skipped(std::size_t line, const std::string& name, const std::string& why);
     void alreadyInBook(const std::string& name) { named_.insert(name); }
 
-    void print(std::ostream& out, const std::string& file, bool dryRun) const;
+    // What it did, in lines; `file` is the file read.
+    std::string text(const std::string& file, bool dryRun) const;
 
 private:
     std::size_t read_ = 0;
@@ -34,4 +32,4 @@ private:
     std::map<std::string, std::size_t> leftOut_;
 };
 
-}  // namespace korvale::tool
+}  // namespace korvale::exchange

@@ -1,10 +1,10 @@
-#include "tools/korvale-db/ImportReport.h"
+#include "exchange/ImportReport.h"
 
-#include "tools/korvale-db/Printable.h"
+#include <sstream>
 
-namespace korvale::tool {
+#include "exchange/Printable.h"
 
-using namespace korvale::exchange;
+namespace korvale::exchange {
 
 namespace {
 
@@ -57,7 +57,8 @@ void ImportReport::skipped(std::size_t line, const std::string& name, const std:
     skipped_.push_back("line " + std::to_string(line) + ", \"" + name + "\": " + why);
 }
 
-void ImportReport::print(std::ostream& out, const std::string& file, bool dryRun) const {
+std::string ImportReport::text(const std::string& file, bool dryRun) const {
+    std::ostringstream out;
     out << "Read " << plural(read_, "contact", "contacts") << " from " << file << ".\n";
     if (dryRun) {
         out << "Dry run, nothing was written: " << plural(added_, "contact", "contacts")
@@ -70,6 +71,7 @@ void ImportReport::print(std::ostream& out, const std::string& file, bool dryRun
     printCounts(out, "Kept in remarks, having no column of their own", inRemarks_);
     printList(out, "Not kept (no column holds pictures, sounds or keys)", notKept_);
     printCounts(out, "Left out as data about the card rather than the contact", leftOut_);
+    return out.str();
 }
 
-}  // namespace korvale::tool
+}  // namespace korvale::exchange

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-namespace korvale::tool {
+namespace korvale::exchange {
 
 // Standard output, or a file that appears under its name only once it is whole: written beside it
 // under a temporary name, flushed to disk, then renamed over it, so that a failed export leaves any
@@ -30,4 +30,4 @@ private:
     std::string temporary_;
 };
 
-}  // namespace korvale::tool
+}  // namespace korvale::exchange

@@ -1,6 +1,8 @@
-#include "tools/korvale-db/SyncReport.h"
+#include "sync/SyncReportText.h"
 
-namespace korvale::tool {
+#include <sstream>
+
+namespace korvale::sync {
 
 namespace {
 std::string contacts(std::size_t n) {
@@ -26,7 +28,8 @@ std::string printable(std::string_view text) {
     return out;
 }
 
-void printSyncReport(std::ostream& out, const sync::SyncReport& report, const std::string& dir) {
+std::string syncReportText(const SyncReport& report, const std::string& dir) {
+    std::ostringstream out;
     out << "Address book: " << printable(report.addressBook) << '\n';
     if (report.massDelete) {
         out << "Not applied: the server's list would delete " << contacts(report.massDelete->first)
@@ -72,6 +75,7 @@ void printSyncReport(std::ostream& out, const sync::SyncReport& report, const st
         report.conflicts.size() + report.broughtBack.size() + report.sentBack.size();
     out << conflicts << (conflicts == 1 ? " conflict, " : " conflicts, ") << report.requests
         << (report.requests == 1 ? " request" : " requests") << " to the server.\n";
+    return out.str();
 }
 
-}  // namespace korvale::tool
+}  // namespace korvale::sync
