@@ -156,6 +156,25 @@ private slots:
         QVERIFY2(card.contains(":999"), qPrintable(card));
         QCOMPARE(book.rows().value(0).section('|', 7, 7), QString());
     }
+    // A 4.0 card whose date the book holds in its own form: another client changes BDAY alone, which is the
+    // newer word and comes in; a change in the book then goes back as 4.0 with that date.
+    void birthdayChangedElsewhereComesIn() {
+        Server server;
+        kit::TempBook book;
+        const QString card =
+            "BEGIN:VCARD\nVERSION:4.0\nUID:kim\nFN:Kim Ode\nBDAY:%1\nX-KORVALE-DOB:5/7/1987\n"
+            "END:VCARD";
+        server.dav({"raw", server.book(), "kim.vcf", card.arg("19870705")});
+        sync(book, server.book());
+        QCOMPARE(book.rows().value(0).section('|', 3, 3), QString("5/7/1987"));
+        server.dav({"raw", server.book(), "kim.vcf", card.arg("19900102")});
+        QVERIFY2(sync(book, server.book()).contains("Came in: 1 contact"), "BDAY did not come in");
+        QCOMPARE(book.rows().value(0).section('|', 3, 3), QString("02-01-1990"));
+        book.exec("UPDATE CLIENT_RECORDS SET cell_no = '7'");
+        sync(book, server.book());
+        const QString sent = server.dav({"get", server.book() + "kim.vcf"}).out;
+        QVERIFY2(sent.contains("VERSION:4.0") && sent.contains("BDAY:19900102"), qPrintable(sent));
+    }
     void killedSyncsLoseAndDoubleNothing() {
         const QString drawn = QString::number(QRandomGenerator::global()->generate());
         const quint32 seed = qEnvironmentVariable("KORVALE_SYNC_SEED", drawn).toUInt();
