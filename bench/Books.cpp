@@ -33,7 +33,6 @@ std::string word(std::uint64_t h) {
     return w;
 }
 
-// `prefix` and `count` decimal digits of h.
 std::string digits(std::string prefix, std::uint64_t h, int count) {
     for (int i = 0; i < count; ++i, h /= 10) prefix += static_cast<char>('0' + h % 10);
     return prefix;

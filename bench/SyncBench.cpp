@@ -62,6 +62,7 @@ public:
                 throw std::runtime_error("radicale did not start");
         }
         ::setenv("KORVALE_PASSWORD", kPassword, 1);
+        multiget();  // untimed: Radicale reads every card and writes its cache on the first request for them
     }
     ~Server() { radicale_.terminate(), radicale_.waitForFinished(); }
 
