@@ -37,7 +37,7 @@ public:
             std::ofstream(book / name, std::ios::binary) << cardAt(static_cast<std::uint64_t>(i));
             body << "<D:href>/" << kUser << "/book/" << name << "</D:href>";
         }
-        body << "</C:addressbook-multiget>";
+        body << "</C:addressbook-multiget>" << std::flush;  // whole before the first multiget below
         std::ofstream(dir / "users") << kUser << ':' << kPassword;
 
         QTcpServer probe;  // a port free on 127.0.0.1
