@@ -31,11 +31,11 @@ Figure figureOf(std::string action, std::int64_t rows, const std::vector<Sample>
         std::sort(v.begin(), v.end());
         return v.empty() ? 0.0 : (v[(v.size() - 1) / 2] + v[v.size() / 2]) / 2 / batch;
     };
-    const auto judged = unit == Figure::Unit::Wall ? &Sample::wall : &Sample::cpu;
-    Figure f{std::move(action), rows, unit, median(korvale, judged), median(floor, judged)};
-    f.wall = median(korvale, &Sample::wall);
-    f.wallFloor = median(floor, &Sample::wall);
-    return f;
+    const auto wall = &Sample::wall;
+    const auto judged = unit == Figure::Unit::Wall ? wall : &Sample::cpu;
+    return {
+        std::move(action),  rows, unit, median(korvale, judged), median(floor, judged), median(korvale, wall),
+        median(floor, wall)};
 }
 
 Child runChild(std::vector<std::string> argv) {
@@ -67,8 +67,7 @@ Child runChild(std::vector<std::string> argv) {
     if (rc != 0) throw std::runtime_error("cannot start " + argv[0]);
     int status = 0;
     rusage usage{};
-    while (::wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
-    }
+    while (::wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) continue;
     child.wall = static_cast<double>(monotonic() - child.spawnedNs) * 1e-9;
     child.cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                 static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
@@ -88,13 +87,10 @@ std::string format(const char* pattern, double value) {
     return text;
 }
 
+// 1000000 as "1,000,000".
 std::string rowsText(std::int64_t rows) {
-    const std::string digits = std::to_string(rows);
-    std::string text;
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) text += ',';
-        text += digits[i];
-    }
+    std::string text = std::to_string(rows);
+    for (std::size_t at = text.size(); at > 3; at -= 3) text.insert(at - 3, 1, ',');
     return text;
 }
 
@@ -125,33 +121,29 @@ struct Sizes {
     }
 };
 
-struct Verdict {
-    std::string target, worst = "not measured", where;
-    bool met = false;
-};
-
-Verdict judge(const Part& part, const Rule& rule, const std::vector<Figure>& figures) {
+// Writes the target's row of the targets table; returns whether it was met.
+bool judge(std::ostream& md, const Part& part, const Rule& rule, const std::vector<Figure>& figures) {
     const Sizes sizes(figures);
     const std::string small = rowsText(sizes.smallest), large = rowsText(sizes.largest);
     const bool mib = rule.kind == Rule::Growth;
-    Verdict v;
-    v.target =
-        part.subject + format(mib ? " at most %.0f MiB" : " within %.1f×", rule.limit) +
-        (rule.kind == Rule::Floor ? std::string(" of ") + part.floor + (sizes.largest ? ", every size" : "")
-         : mib                    ? " more at " + large + " rows than at " + small
-                                  : " between " + small + " and " + large + " rows");
+    md << "| " << part.subject << format(mib ? " at most %.0f MiB" : " within %.1f×", rule.limit)
+       << (rule.kind == Rule::Floor ? std::string(" of ") + part.floor + (sizes.largest ? ", every size" : "")
+           : mib                    ? " more at " + large + " rows than at " + small
+                                    : " between " + small + " and " + large + " rows");
     std::optional<double> worst;
+    std::string worstText = "not measured", where;
     for (const Figure& f : figures) {
         std::optional<double> value;
         if (rule.kind == Rule::Floor && f.floor > 0) value = f.value / f.floor;
         if (rule.kind != Rule::Floor && sizes.several() && f.rows == sizes.largest) value = sizes.against(f);
         if (!value || (worst && *value <= *worst)) continue;
         worst = value;
-        v.where = f.action + (rule.kind == Rule::Floor && f.rows ? ", " + rowsText(f.rows) + " rows" : "");
-        v.worst = format(mib ? "%.2f MiB" : "%.2f×", *value);
+        where = f.action + (rule.kind == Rule::Floor && f.rows ? ", " + rowsText(f.rows) + " rows" : "");
+        worstText = format(mib ? "%.2f MiB" : "%.2f×", *value);
     }
-    v.met = worst && *worst <= rule.limit;
-    return v;
+    const bool met = worst && *worst <= rule.limit;
+    md << " | " << worstText << " | " << where << " | " << (met ? "yes" : "**no**") << " |\n";
+    return met;
 }
 
 void table(std::ostream& md, const std::vector<Figure>& figures) {
@@ -160,26 +152,22 @@ void table(std::ostream& md, const std::vector<Figure>& figures) {
           "| Judged on |\n|---|---:|---:|---:|---:|---:|---:|---|\n";
     const Sizes sizes(figures);
     for (const Figure& f : figures) {
-        const bool mib = f.unit == Figure::Unit::MiB;
+        const bool mib = f.unit == Figure::Unit::MiB, floor = f.floor > 0;
         const auto against = sizes.against(f);
-        const std::string cells[] = {f.action,
-                                     f.rows ? rowsText(f.rows) : "–",
-                                     amount(f, f.value),
-                                     f.floor > 0 ? amount(f, f.floor) : "–",
-                                     f.floor > 0 ? format("%.2f×", f.value / f.floor) : "–",
-                                     against ? format(mib ? "%+.1f MiB" : "%.2f×", *against) : "–",
-                                     mib ? "–" : amount(f, f.wall) + " / " + amount(f, f.wallFloor),
-                                     mib                            ? "VmHWM"
-                                     : f.unit == Figure::Unit::Wall ? "wall clock"
-                                                                    : "CPU time"};
-        for (const std::string& cell : cells) md << "| " << cell << ' ';
+        constexpr const char* kJudged[] = {"CPU time", "wall clock", "VmHWM"};
+        for (const std::string& cell :
+             {f.action, f.rows ? rowsText(f.rows) : "–", amount(f, f.value), floor ? amount(f, f.floor) : "–",
+              floor ? format("%.2f×", f.value / f.floor) : "–",
+              against ? format(mib ? "%+.1f MiB" : "%.2f×", *against) : "–",
+              mib ? "–" : amount(f, f.wall) + " / " + amount(f, f.wallFloor),
+              std::string(kJudged[static_cast<int>(f.unit)])})
+            md << "| " << cell << ' ';
         md << "|\n";
     }
     md << '\n';
 }
 
-// One panel per part timed on several books; one data file each, a block per action: rows, KORVALE
-// and its floor in milliseconds. False when gnuplot could not draw it.
+// A panel per part timed on several books, from a file of a block per action: rows, KORVALE, floor in ms.
 bool plot(const std::filesystem::path& png, const std::filesystem::path& scratch,
           const std::vector<Measured>& parts) {
     int panels = 0;
@@ -188,7 +176,6 @@ bool plot(const std::filesystem::path& png, const std::filesystem::path& scratch
         if (!Sizes(figures).several() || figures.front().unit == Figure::Unit::MiB) continue;
         std::ofstream data(scratch / (std::to_string(++panels) + ".dat"));
         titles += " \"" + heading(*part) + '"';
-        // Each action's figures follow one another, book after book.
         for (std::size_t j = 0; j < figures.size(); ++j) {
             const Figure& f = figures[j];
             if (j == 0 || f.action != figures[j - 1].action)
@@ -196,8 +183,7 @@ bool plot(const std::filesystem::path& png, const std::filesystem::path& scratch
             data << f.rows << ' ' << f.value * 1e3 << ' ' << f.floor * 1e3 << '\n';
         }
     }
-    // A run of parts timed on one book each (--part) has nothing to draw.
-    if (panels == 0) return false;
+    if (panels == 0) return false;  // a run of parts timed on one book each (--part)
     try {
         runChild({"gnuplot", "-e",
                   "dir='" + scratch.string() + "'; panels=" + std::to_string(panels) + "; titles='" + titles +
@@ -216,13 +202,7 @@ int writeReport(const std::filesystem::path& dir, const std::filesystem::path& s
     std::ostringstream md, targets;
     int count = 0, missed = 0;
     for (const auto& [part, figures] : parts) {
-        for (const Rule& rule : part->rules) {
-            const Verdict v = judge(*part, rule, figures);
-            ++count;
-            missed += v.met ? 0 : 1;
-            targets << "| " << v.target << " | " << v.worst << " | " << v.where << " | "
-                    << (v.met ? "yes" : "**no**") << " |\n";
-        }
+        for (const Rule& rule : part->rules) missed += ++count && !judge(targets, *part, rule, figures);
     }
     md << "# KORVALE benchmark results\n\n"
        << header << "\n\n"
@@ -241,9 +221,8 @@ int writeReport(const std::filesystem::path& dir, const std::filesystem::path& s
     const std::filesystem::path png = dir / "results.png";
     md << (plot(png, scratch, parts) ? "![median time against book size](results.png)\n"
                                      : "(No plot: gnuplot could not draw one.)\n");
-    std::ofstream out(dir / "RESULTS.md", std::ios::trunc);
-    out << md.str();
-    if (!out) throw std::runtime_error("cannot write " + (dir / "RESULTS.md").string());
+    if (!(std::ofstream(dir / "RESULTS.md", std::ios::trunc) << md.str()))
+        throw std::runtime_error("cannot write " + (dir / "RESULTS.md").string());
     return missed;
 }
 

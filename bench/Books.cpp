@@ -8,14 +8,12 @@
 #include "bench/Sql.h"
 #include "exchange/ContactMapping.h"
 #include "store/BookSchema.h"
-#include "store/ClientStore.h"
 #include "store/Statements.h"
 
 namespace bench {
 
 namespace {
 
-// The same index always gives the same bits.
 std::uint64_t mix(std::uint64_t x) {
     x += 0x9e3779b97f4a7c15ULL;
     x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9ULL;
@@ -35,14 +33,12 @@ std::string word(std::uint64_t h) {
     return w;
 }
 
-// `prefix` and `count` decimal digits of h.
 std::string digits(std::string prefix, std::uint64_t h, int count) {
     for (int i = 0; i < count; ++i, h /= 10) prefix += static_cast<char>('0' + h % 10);
     return prefix;
 }
 
-// A first name of 300, an initial and a surname of 3,000; now and then a second contact under a name
-// already in the book.
+// A first name of 300, an initial and a surname of 3,000; every 40th a name already in the book.
 std::string nameAt(std::uint64_t index) {
     const std::uint64_t h = mix(index);
     if (index > 0 && index % 40 == 0) return nameAt(h % index);
@@ -72,15 +68,8 @@ korvale::ClientRecord contactAt(std::uint64_t index) {
 }
 
 std::string cardAt(std::uint64_t index) {
-    const korvale::ClientRecord r = contactAt(index);
-    korvale::exchange::RowTexts row;
-    for (std::size_t c = 0; c < korvale::kColumnCount; ++c) row[c] = r.values[c];
-    std::string card;
-    korvale::exchange::VCardWriter writer(card, korvale::exchange::VCardVersion::V3);
-    korvale::exchange::DateMemo dates;
-    // A server tells cards apart by their UID.
-    korvale::exchange::writeCard(writer, row, dates, "card-" + std::to_string(index));
-    return card;
+    using namespace korvale::exchange;
+    return cardText(newCard(contactAt(index), VCardVersion::V3, "card-" + std::to_string(index)));
 }
 
 std::filesystem::path emptyBook(const std::filesystem::path& dir) {
@@ -91,18 +80,15 @@ std::filesystem::path emptyBook(const std::filesystem::path& dir) {
 }
 
 Book makeBook(const std::filesystem::path& dir, std::int64_t rows) {
-    std::filesystem::create_directories(dir);
-    korvale::createBook(korvale::ClientStore::bookPath(dir));
     {
-        Db db = connect(dir);
+        Db db = connect(emptyBook(dir));
         // Only this one bulk load gets a large cache: the index takes its entries in random order.
         exec(db, "PRAGMA cache_size = -262144");
         exec(db, "BEGIN");
         Statement insert(db, korvale::sql::kInsert);
         for (std::int64_t i = 0; i < rows; ++i) {
             const korvale::ClientRecord r = contactAt(static_cast<std::uint64_t>(i));
-            insert.bind(r);
-            insert.step();
+            insert.bind(r), insert.step();
         }
         exec(db, "COMMIT");
         // The rows go into the book file itself, not a WAL the first timed connection would inherit.
@@ -110,9 +96,8 @@ Book makeBook(const std::filesystem::path& dir, std::int64_t rows) {
         Statement mode(db, "PRAGMA journal_mode");
         if (!mode.step() || mode.text(0) != "wal") throw std::runtime_error("the book is not in WAL mode");
     }
-    Book book{dir, rows, {}, "quentin x nobodyknows"};
-    // Sixteen names from all over the book, off the round numbers: few enough that the pages they reach
-    // stay in the caches as one name looked up at a time would, in the small book and the large alike.
+    Book book{dir, rows, {}, "quentin x nobodyknows"};  // a name no row has
+    // Sixteen names from all over the book, off the round numbers: few enough to stay in the caches alike.
     for (std::int64_t i = 0; i < 16; ++i) {
         const std::int64_t at = std::min(i * rows / 16 + i * 7 % (rows / 64 + 1), rows - 1);
         book.names.push_back(contactAt(static_cast<std::uint64_t>(at))[korvale::Column::Name]);

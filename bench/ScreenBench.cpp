@@ -1,6 +1,4 @@
-// The application's windows: each record screen loaded and shown headless as the screen switch does it,
-// until its first paint, against a bare window of plain Qt widgets copied from it; start-up to the first
-// frame against a bare Qt program; and the peak memory of a process that opens every record screen.
+// Record screens shown against bare copies, start-up against a bare Qt program, and peak memory.
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -28,17 +26,15 @@ namespace {
 class FirstPaint : public QObject {
 public:
     explicit FirstPaint(QWidget* window) : window_(window) { window->installEventFilter(this); }
-    // Spins the event loop rather than sleeping, which would put its own granularity into every figure.
+    // Spins the event loop: sleeping would put its own granularity into every figure.
     void wait() {
         QElapsedTimer clock;
         clock.start();
         while (!painted_ && clock.elapsed() < 10000) QCoreApplication::processEvents();
         if (!painted_) throw std::runtime_error("a window was never painted");
     }
-
-protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == window_ && event->type() == QEvent::Paint) painted_ = true;
+        painted_ = painted_ || (watched == window_ && event->type() == QEvent::Paint);
         return false;
     }
 
@@ -53,8 +49,7 @@ void flushDeletes() {
     QCoreApplication::processEvents();
 }
 
-// A bare copy of a shown window: plain Qt widgets of the same kinds, places, texts, fonts, colours and
-// focus. Style sheets, event filters, entry rules and the store are left out: they are what a screen adds.
+// Plain Qt widgets of the same kinds, places, texts, fonts, colours and focus, without what a screen adds.
 QWidget* bareCopy(const QWidget& from, QWidget* parent, const QWidget* focus) {
     QWidget* w = nullptr;
     bool container = false;
@@ -79,8 +74,7 @@ QWidget* bareCopy(const QWidget& from, QWidget* parent, const QWidget* focus) {
         container = true;
     }
     if (auto* copy = qobject_cast<QFrame*>(w)) copy->setFrameStyle(frame->frameStyle());
-    if (parent) w->setGeometry(from.geometry());
-    if (!parent) w->setWindowTitle(from.windowTitle());
+    parent ? w->setGeometry(from.geometry()) : w->setWindowTitle(from.windowTitle());
     if (from.testAttribute(Qt::WA_SetFont)) w->setFont(from.font());
     if (from.testAttribute(Qt::WA_SetPalette)) w->setPalette(from.palette());
     w->setAutoFillBackground(from.autoFillBackground());
@@ -102,12 +96,10 @@ void show(ScreenManager& screens, ScreenId id) {
     paint.wait();
 }
 
-// The unload is not timed.
 Sample loadAndShow(ScreenManager& screens, ScreenId id) {
     const Sample s = timed([&] { show(screens, id); });
     screens.Unload(id);
-    flushDeletes();
-    return s;
+    return flushDeletes(), s;
 }
 
 // The copy is made from the screen as it stands once shown, kept loaded and hidden meanwhile.
@@ -120,8 +112,7 @@ Sample bareShow(const QWidget& shown) {
         paint.wait();
     });
     window.reset();
-    flushDeletes();
-    return s;
+    return flushDeletes(), s;
 }
 
 }  // namespace
@@ -129,8 +120,7 @@ Sample bareShow(const QWidget& shown) {
 std::vector<Figure> screenLoads(const Run& run) {
     std::vector<Figure> out;
     for (const ScreenEntry& screen : recordScreens()) {
-        // Each book gets the screen switch the application sets up, and a second one holding the shown
-        // screen the bare window copies.
+        // Per book, the application's screen switch, and a second holding the screen the bare one copies.
         std::vector<std::unique_ptr<ScreenManager>> managers, models;
         for (const Book& book : run.books) {
             for (auto* list : {&managers, &models})
@@ -141,25 +131,28 @@ std::vector<Figure> screenLoads(const Run& run) {
         }
         compare(
             out, std::string(screen.name) + ": Load and Show until painted", Figure::Unit::Cpu, run.sizes,
-            run.reps(41), [&](std::size_t b, std::size_t) { return loadAndShow(*managers[b], screen.id); },
-            [&](std::size_t b, std::size_t) { return bareShow(*models[b]->screen(screen.id)); }, 1, 2);
+            run.reps(41),
+            [&](bool floor, std::size_t b, std::size_t) {
+                return floor ? bareShow(*models[b]->screen(screen.id)) : loadAndShow(*managers[b], screen.id);
+            },
+            1, 2);
     }
     return out;
 }
 
-// Each program reports the time of its first frame and ends at once: the wall clock runs from the spawn
-// to that frame, and the CPU time is all the child used.
+// Wall clock from the spawn to the first frame, which each program reports; CPU time all the child used.
 std::vector<Figure> startUp(const Run& run) {
-    const auto firstFrame = [&run](const char* program) {
-        return [&run, program](std::size_t, std::size_t) {
-            const Child child = runChild({(run.programs / program).string()});
-            return Sample{static_cast<double>(std::stoll(child.out) - child.spawnedNs) / 1e9, child.cpu};
-        };
-    };
     std::vector<Figure> out;
-    compare(out, "QApplication and KorvaleApplication until ENT_FRM is painted", Figure::Unit::Cpu, {0},
-            run.reps(31), firstFrame("korvale-bench-start-korvale"), firstFrame("korvale-bench-start-bare"),
-            1, 2);
+    compare(
+        out, "QApplication and KorvaleApplication until ENT_FRM is painted", Figure::Unit::Cpu, {0},
+        run.reps(31),
+        [&](bool floor, std::size_t, std::size_t) {
+            const Child child = runChild(
+                {(run.programs / (floor ? "korvale-bench-start-bare" : "korvale-bench-start-korvale"))
+                     .string()});
+            return Sample{static_cast<double>(std::stoll(child.out) - child.spawnedNs) / 1e9, child.cpu};
+        },
+        1, 2);
     return out;
 }
 
@@ -175,8 +168,7 @@ std::vector<Figure> peakMemory(const Run& run) {
     return out;
 }
 
-// In a fresh process: every record screen opened in turn as the menu opens them, each unloading the one
-// before, a name looked up with the deletion screen's OK button, then the peak resident memory in KiB.
+// Every record screen opened as the menu opens them, a look-up by the deletion screen's OK, the peak in KiB.
 int memoryProbe(int argc, char* argv[]) {
     QApplication qt(argc, argv);
     registerFontSubstitutes();

@@ -10,7 +10,6 @@
 #include <string>
 #include <string_view>
 
-#include "store/ClientRecord.h"
 #include "store/ClientStore.h"
 
 namespace bench {
@@ -45,15 +44,13 @@ public:
         stmt_.reset(raw);
     }
     // Not copied: the text must outlive the step that reads it.
-    void bind(int index, const char* text, int bytes) {
-        sqlite3_bind_text(stmt_.get(), index, text, bytes, SQLITE_STATIC);
+    void bind(int index, std::string_view text) {
+        sqlite3_bind_text(stmt_.get(), index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
     }
-    void bind(int index, const std::string& text) { bind(index, text.data(), static_cast<int>(text.size())); }
     void bind(int index, std::int64_t value) { sqlite3_bind_int64(stmt_.get(), index, value); }
     // The nine columns as ?1 to ?9, in the table's order.
     void bind(const korvale::ClientRecord& record) {
-        for (std::size_t c = 0; c < korvale::kColumnCount; ++c)
-            bind(static_cast<int>(c + 1), record.values[c]);
+        for (int c = 0; c < static_cast<int>(korvale::kColumnCount); ++c) bind(c + 1, record.values[c]);
     }
     // True when a row came; ready to run again once done.
     bool step() {

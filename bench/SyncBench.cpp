@@ -1,9 +1,5 @@
-// korvale-db sync against a Radicale started on 127.0.0.1 for the run, whose address book of 10,000
-// cards is written straight into its store: a first sync into an empty book against one curl
-// addressbook-multiget of all the cards, and a sync with nothing to do against a budget of 50 ms. The
-// first is judged on the wall clock, server and all, like the curl it is held to; the second on
-// korvale-db's own CPU time, as Radicale alone takes over a second to answer any question about a whole
-// address book of 10,000 cards (its wall clock is in the report beside it).
+// korvale-db sync against a Radicale on 127.0.0.1 holding 10,000 cards: the first on the wall clock against
+// one curl multiget of all, an idle one on its own CPU time (Radicale takes seconds) against 50 ms.
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -32,9 +28,8 @@ public:
         const std::filesystem::path book = dir / "store" / "collection-root" / kUser / "book";
         std::filesystem::create_directories(book);
         std::ofstream(book / ".Radicale.props") << R"({"tag": "VADDRESSBOOK"})";
-        const std::filesystem::path multiget = dir / "multiget.xml";
-        std::ofstream body(multiget);
-        data_ = std::string("@").append(multiget.string());  // curl reads the body from the file
+        data_ = std::string("@").append((dir / "multiget.xml").string());  // curl reads the body from it
+        std::ofstream body(data_.substr(1));
         body << R"(<?xml version="1.0" encoding="UTF-8"?><C:addressbook-multiget xmlns:D="DAV:" )"
              << R"(xmlns:C="urn:ietf:params:xml:ns:carddav"><D:prop><D:getetag/><C:address-data/></D:prop>)";
         for (std::int64_t i = 0; i < kCards; ++i) {
@@ -42,13 +37,11 @@ public:
             std::ofstream(book / name, std::ios::binary) << cardAt(static_cast<std::uint64_t>(i));
             body << "<D:href>/" << kUser << "/book/" << name << "</D:href>";
         }
-        body << "</C:addressbook-multiget>";
-        body.close();
+        body << "</C:addressbook-multiget>" << std::flush;  // whole before the first multiget below
         std::ofstream(dir / "users") << kUser << ':' << kPassword;
 
         QTcpServer probe;  // a port free on 127.0.0.1
-        if (!probe.listen(QHostAddress::LocalHost)) throw std::runtime_error("no free port on 127.0.0.1");
-        const quint16 port = probe.serverPort();
+        const quint16 port = probe.listen(QHostAddress::LocalHost) ? probe.serverPort() : 0;
         probe.close();
         url_ = "http://127.0.0.1:" + std::to_string(port) + "/" + kUser + "/book/";
         radicale_.setStandardOutputFile(QProcess::nullDevice());
@@ -59,22 +52,19 @@ public:
              "--storage-filesystem-folder", QString::fromStdString((dir / "store").string()), "--auth-type",
              "htpasswd", "--auth-htpasswd-filename", QString::fromStdString((dir / "users").string()),
              "--auth-htpasswd-encryption", "plain", "--rights-type", "owner_only"});
-        if (!radicale_.waitForStarted())
+        if (!port || !radicale_.waitForStarted())
             throw std::runtime_error("cannot start radicale (apt install radicale)");
-        for (int tries = 0;; ++tries) {
+        for (int tries = 0;; ++tries, QThread::msleep(50)) {
             QTcpSocket socket;
             socket.connectToHost(QHostAddress::LocalHost, port);
             if (socket.waitForConnected(100)) break;
             if (tries == 100 || radicale_.state() != QProcess::Running)
                 throw std::runtime_error("radicale did not start");
-            QThread::msleep(50);
         }
         ::setenv("KORVALE_PASSWORD", kPassword, 1);
+        multiget();  // untimed: Radicale reads every card and writes its cache on the first request for them
     }
-    ~Server() {
-        radicale_.terminate();
-        radicale_.waitForFinished();
-    }
+    ~Server() { radicale_.terminate(), radicale_.waitForFinished(); }
 
     const std::string& url() const { return url_; }
     Sample multiget() const {
@@ -93,9 +83,8 @@ private:
 // One server for both parts, made by the first that runs and stopped with the application object.
 std::unique_ptr<Server> made;
 Server& server(const Run& run) {
-    if (made) return *made;
-    made = std::make_unique<Server>(run.scratch / "radicale");
-    qAddPostRoutine([] { made.reset(); });
+    if (!made)
+        made = std::make_unique<Server>(run.scratch / "radicale"), qAddPostRoutine([] { made.reset(); });
     return *made;
 }
 
@@ -112,8 +101,11 @@ std::vector<Figure> firstSync(const Run& run) {
     std::vector<Figure> out;
     compare(
         out, "First sync of 10,000 cards into an empty book: korvale-db sync", Figure::Unit::Wall, {kCards},
-        run.quick ? 2 : 5, [&](std::size_t, std::size_t) { return sync(run, emptyBook(dir)).sample(); },
-        [&](std::size_t, std::size_t) { return radicale.multiget(); }, 1, 1);
+        run.quick ? 2 : 5,
+        [&](bool floor, std::size_t, std::size_t) {
+            return floor ? radicale.multiget() : sync(run, emptyBook(dir)).sample();
+        },
+        1, 1);
     return out;
 }
 
@@ -121,19 +113,15 @@ std::vector<Figure> idleSync(const Run& run) {
     const std::filesystem::path dir = emptyBook(run.scratch / "idle sync");
     sync(run, dir);
     std::vector<Figure> out;
-    compare(
-        out, "Sync with nothing to do, 10,000 contacts: korvale-db sync", Figure::Unit::Cpu, {kCards},
-        run.reps(31),
-        [&](std::size_t, std::size_t) {
-            const Child child = sync(run, dir);
-            if (child.out.find(" 1 request to the server") == std::string::npos)
-                throw std::runtime_error("a sync with nothing to do sent more than one request: " +
-                                         child.out);
-            return child.sample();
-        },
-        [](std::size_t, std::size_t) {
-            return Sample{kIdleBudget, kIdleBudget};
-        });
+    compare(out, "Sync with nothing to do, 10,000 contacts: korvale-db sync", Figure::Unit::Cpu, {kCards},
+            run.reps(31), [&](bool floor, std::size_t, std::size_t) {
+                if (floor) return Sample{kIdleBudget, kIdleBudget};
+                const Child child = sync(run, dir);
+                if (child.out.find(" 1 request to the server") == std::string::npos)
+                    throw std::runtime_error("a sync with nothing to do sent more than one request: " +
+                                             child.out);
+                return child.sample();
+            });
     return out;
 }
 

@@ -31,7 +31,8 @@ public:
 private:
     bool physicalLine(std::string_view& line);
     bool logicalLine(std::size_t& number);
-    VCardProperty parseLine(std::size_t number) const;
+    // Parses the logical line into `property`, reusing the memory its strings hold from an earlier card.
+    void parseLine(std::size_t number, CardProperty& property) const;
 
     std::string_view text_;
     std::size_t pos_ = 0;
@@ -39,6 +40,7 @@ private:
     std::string line_;
     std::string_view original_;
     bool keepOriginals_ = true;
+    CardProperty begin_;
 };
 
 // Whether a text begins (after a byte-order mark and blank lines) with BEGIN:VCARD rather than, say, a

@@ -1,6 +1,4 @@
-// The two programs the start-up figures spawn, each ending at the first paint of its window: built with
-// KORVALE_START, the program's own start as main.cpp makes it; without, the least a Qt Widgets program
-// does to put one maximised window on the screen.
+// Ends at the first paint: with KORVALE_START the application's start; else one bare maximised window.
 
 #include <QApplication>
 #include <QEvent>
@@ -18,10 +16,8 @@
 
 namespace {
 
-// At the first paint, writes the CLOCK_MONOTONIC time in nanoseconds to the standard output and ends the
-// process at once, so that nothing after the first frame is counted.
+// At the first paint, prints CLOCK_MONOTONIC in nanoseconds and ends at once: nothing after is counted.
 class ReportShown : public QObject {
-protected:
     bool eventFilter(QObject*, QEvent* event) override {
         if (event->type() != QEvent::Paint) return false;
         timespec now{};
