@@ -31,7 +31,6 @@ constexpr const char* kVersion =
 constexpr const char* kRowStillThere =
     "SELECT EXISTS (SELECT 1 FROM CLIENT_RECORDS WHERE rowid = ?1) AND NOT EXISTS (SELECT 1 FROM "
     "CLIENT_RECORDS_HISTORY WHERE row_id = ?1 AND event = 'delete' AND version >= ?2)";
-constexpr const char* kLastVersion = "SELECT coalesce(max(version), 0) FROM CLIENT_RECORDS_HISTORY";
 constexpr const char* kMarkRestore = "UPDATE CLIENT_RECORDS_HISTORY SET event = 'restore' WHERE version = ?1";
 constexpr const char* kHasSyncCards =
     "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'SYNC_CARDS'";
@@ -104,9 +103,9 @@ Restored BookHistory::restore(std::int64_t id) {
         SQLite::Statement write(db, stillThere ? sql::kChange : sql::kInsert);
         codec::bindValues(write, codec::readValues(version, kFirstValue));
         if (stillThere) write.bind(codec::kRowidParam, restored.row);
-        const std::int64_t lastBefore = singleNumber(db, kLastVersion);
+        const std::int64_t lastBefore = singleNumber(db, sql::kLastVersion);
         write.exec();
-        const std::int64_t kept = singleNumber(db, kLastVersion);
+        const std::int64_t kept = singleNumber(db, sql::kLastVersion);
         if (!stillThere) {
             restored.outcome = Restored::Outcome::NewRow;
             restored.row = db.getLastInsertRowid();

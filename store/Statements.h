@@ -26,6 +26,9 @@ inline constexpr const char* kChange =
     "cell_no = ?7, remarks = ?8, CATEGORY = ?9 WHERE rowid = ?10";
 inline constexpr const char* kRemove = "DELETE FROM CLIENT_RECORDS WHERE rowid = ?10";
 
+// The id of the history's newest version; 0 when it keeps none.
+inline constexpr const char* kLastVersion = "SELECT coalesce(max(version), 0) FROM CLIENT_RECORDS_HISTORY";
+
 // Every row in stored order, for whatever reads the whole book.
 inline constexpr const char* kAllRows =
     "SELECT Name, address, email_id, dob, H_PHONE, W_PHONE, cell_no, remarks, CATEGORY FROM CLIENT_RECORDS "

@@ -56,7 +56,6 @@ constexpr const char* kKeepCard =
     "?3, ?4, ?5, ?6, coalesce(?7, (SELECT card FROM SYNC_CARDS WHERE href = ?1)))";
 constexpr const char* kDropCard = "DELETE FROM SYNC_CARDS WHERE href = ?1";
 constexpr const char* kRenameCard = "UPDATE OR REPLACE SYNC_CARDS SET href = ?2 WHERE href = ?1";
-constexpr const char* kLastVersion = "SELECT coalesce(max(version), 0) FROM CLIENT_RECORDS_HISTORY";
 constexpr const char* kServer = "SELECT url, collection, token FROM SYNC_SERVER WHERE id = 1";
 // An update of the row, not a replacement, so that the user recorded beside the server stays.
 constexpr const char* kKeepServer =
@@ -260,7 +259,7 @@ void SyncState::renameCard(const std::string& from, const std::string& href) {
 }
 
 std::int64_t SyncState::lastVersion() {
-    SQLite::Statement last(db_, kLastVersion);
+    SQLite::Statement last(db_, sql::kLastVersion);
     return last.executeStep() ? last.getColumn(0).getInt64() : 0;
 }
 
