@@ -43,6 +43,17 @@ public:
     // column when that is the cause, and is failure(what, e) otherwise.
     StoreError tableFailure(std::string_view what, const SQLite::Exception& e);
 
+    // Runs `work` on the book; an engine failure comes out as failure(what, e), so that nothing but a
+    // StoreError leaves the store.
+    template <typename Work>
+    decltype(auto) guarded(std::string_view what, Work&& work) {
+        try {
+            return work();
+        } catch (const SQLite::Exception& e) {
+            throw failure(what, e);
+        }
+    }
+
     BookConnection(const BookConnection&) = delete;
     BookConnection& operator=(const BookConnection&) = delete;
 

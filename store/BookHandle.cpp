@@ -31,34 +31,45 @@ const std::filesystem::path& BookHandle::path() const {
     return connection_->path();
 }
 
-BookHandle::Writing::Writing(std::unique_ptr<SQLite::Transaction> transaction)
-    : transaction_(std::move(transaction)) {}
+BookHandle::Writing::Writing(BookConnection& connection, std::string_view what)
+    : connection_(&connection), what_(what) {
+    try {
+        transaction_ =
+            std::make_unique<SQLite::Transaction>(connection.db(), SQLite::TransactionBehavior::IMMEDIATE);
+    } catch (const SQLite::Exception& e) {
+        throw connection.failure(what_ + ": cannot write to the book " + connection.path().string(), e);
+    }
+}
 BookHandle::Writing::Writing(Writing&&) noexcept = default;
 BookHandle::Writing::~Writing() = default;
 
 void BookHandle::Writing::commit() {
-    transaction_->commit();
-}
-
-BookHandle::Writing BookHandle::beginWriting(std::string_view what) {
     try {
-        return Writing(
-            std::make_unique<SQLite::Transaction>(connection_->db(), SQLite::TransactionBehavior::IMMEDIATE));
+        transaction_->commit();
     } catch (const SQLite::Exception& e) {
-        throw connection_->failure(std::string(what) + ": cannot write to the book " + path().string(), e);
+        throw connection_->failure(what_ + ": the book " + connection_->path().string() +
+                                       " did not take the change, and nothing was written",
+                                   e);
     }
 }
 
+BookHandle::Writing BookHandle::beginWriting(std::string_view what) {
+    return Writing(*connection_, what);
+}
+
 bool BookHandle::keepsHistory() {
-    return hasHistory(connection_->db());
+    return connection_->guarded("Cannot read the history of the book " + path().string(),
+                                [&] { return hasHistory(connection_->db()); });
 }
 
 bool BookHandle::keepsUids() {
-    return hasContactUids(connection_->db());
+    return connection_->guarded("Cannot read the UIDs of the book " + path().string(),
+                                [&] { return hasContactUids(connection_->db()); });
 }
 
 bool BookHandle::keepsSyncState() {
-    return hasSyncState(connection_->db());
+    return connection_->guarded("Cannot read the sync state of the book " + path().string(),
+                                [&] { return hasSyncState(connection_->db()); });
 }
 
 void BookHandle::requireHistory() {

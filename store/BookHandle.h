@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "store/SyncAccount.h"
@@ -31,12 +32,15 @@ public:
     // anything is read or changed. Dropped without commit, everything written under it is undone.
     class Writing {
     public:
-        explicit Writing(std::unique_ptr<SQLite::Transaction> transaction);
+        Writing(BookConnection& connection, std::string_view what);
         Writing(Writing&&) noexcept;
         ~Writing();
+        // A commit the engine refuses (a full disk) fails as a StoreError and leaves nothing written.
         void commit();
 
     private:
+        BookConnection* connection_;
+        std::string what_;
         std::unique_ptr<SQLite::Transaction> transaction_;
     };
     // `what` says what could not be done ("Cannot import").

@@ -150,8 +150,11 @@ Forgotten BookHistory::forget(const std::string& name) {
     } catch (const SQLite::Exception& e) {
         throw connection.tableFailure("Cannot forget " + name + " in the book " + bookText, e);
     }
-    SQLite::Statement checkpoint(db, kTruncateJournal);
-    if (!checkpoint.executeStep() || checkpoint.getColumn(0).getInt() != 0) {
+    const bool emptied = connection.guarded("Cannot empty the journal of the book " + bookText, [&] {
+        SQLite::Statement checkpoint(db, kTruncateJournal);
+        return checkpoint.executeStep() && checkpoint.getColumn(0).getInt() == 0;
+    });
+    if (!emptied) {
         throw StoreError(
             "Removed " + name + " from the book " + bookText +
             ", but another program holds it open, so its journal " + bookText +

@@ -1,9 +1,11 @@
 #include "store/SyncState.h"
 
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
 #include <sqlite3.h>
 
+#include "store/BookConnection.h"
 #include "store/Statements.h"
-
 #include "store/SyncAccount.h"
 
 namespace korvale {
@@ -113,11 +115,16 @@ bool hasSyncState(SQLite::Database& db) {
 
 SyncState::SyncState(const BookHandle& book, Digest digest) : SyncState(book.connection(), digest) {}
 
-SyncState::SyncState(BookConnection& book, Digest digest) : book_(book), db_(book.db()), digest_(digest) {
-    // The check for local work reads the whole book; mapped, its pages are neither copied nor cached.
-    db_.exec(kMapBook);
-    db_.createFunction("korvale_digest", static_cast<int>(kColumnCount), true, &digest_, sqlDigest);
+SyncState::SyncState(BookConnection& book, Digest digest)
+    : book_(book), db_(book.db()), digest_(digest), failed_("Cannot sync the book " + book.path().string()) {
+    book_.guarded(failed_, [&] {
+        // The check for local work reads the whole book; mapped, its pages are neither copied nor cached.
+        db_.exec(kMapBook);
+        db_.createFunction("korvale_digest", static_cast<int>(kColumnCount), true, &digest_, sqlDigest);
+    });
 }
+
+SyncState::~SyncState() = default;
 
 std::string SyncState::digestOf(const ClientRecord& record) const {
     std::array<std::string_view, kColumnCount> values;
@@ -125,45 +132,45 @@ std::string SyncState::digestOf(const ClientRecord& record) const {
     return digest_(values);
 }
 
-SQLite::Transaction SyncState::begin() {
-    try {
-        return SQLite::Transaction(db_, SQLite::TransactionBehavior::IMMEDIATE);
-    } catch (const SQLite::Exception& e) {
-        throw book_.failure("Cannot sync: cannot write to the book " + book_.path().string(), e);
-    }
+BookHandle::Writing SyncState::begin() {
+    return BookHandle::Writing(book_, "Cannot sync");
 }
 
 void SyncState::detachGone() {
-    db_.exec(kDetachGone);
+    book_.guarded(failed_, [&] { db_.exec(kDetachGone); });
 }
 
 bool SyncState::hasLocalWork() {
-    SQLite::Statement work(db_, kLocalWork);
-    return work.executeStep() && work.getColumn(0).getInt() != 0;
+    return book_.guarded(failed_, [&] {
+        SQLite::Statement work(db_, kLocalWork);
+        return work.executeStep() && work.getColumn(0).getInt() != 0;
+    });
 }
 
 void SyncState::load() {
     rows_.clear();
     cards_.clear();
-    SQLite::Statement rows(db_, kRowsWithIds);
-    std::array<std::string_view, kColumnCount> values;
-    while (rows.executeStep()) {
-        for (std::size_t i = 0; i < kColumnCount; ++i) {
-            const SQLite::Column value = rows.getColumn(static_cast<int>(i) + 1);
-            values[i] = std::string_view(value.getText(""), static_cast<std::size_t>(value.getBytes()));
+    book_.guarded(failed_, [&] {
+        SQLite::Statement rows(db_, kRowsWithIds);
+        std::array<std::string_view, kColumnCount> values;
+        while (rows.executeStep()) {
+            for (std::size_t i = 0; i < kColumnCount; ++i) {
+                const SQLite::Column value = rows.getColumn(static_cast<int>(i) + 1);
+                values[i] = std::string_view(value.getText(""), static_cast<std::size_t>(value.getBytes()));
+            }
+            rows_.emplace(rows.getColumn(0).getInt64(), digest_(values));
         }
-        rows_.emplace(rows.getColumn(0).getInt64(), digest_(values));
-    }
-    SQLite::Statement cards(db_, kCards);
-    while (cards.executeStep()) {
-        KnownCard card;
-        if (!cards.getColumn(1).isNull()) card.row = cards.getColumn(1).getInt64();
-        if (!cards.getColumn(2).isNull()) card.etag = cards.getColumn(2).getString();
-        card.digest = cards.getColumn(3).getString();
-        card.uid = cards.getColumn(4).getString();
-        card.unreadable = cards.getColumn(5).getString();
-        cards_.emplace(cards.getColumn(0).getString(), std::move(card));
-    }
+        SQLite::Statement cards(db_, kCards);
+        while (cards.executeStep()) {
+            KnownCard card;
+            if (!cards.getColumn(1).isNull()) card.row = cards.getColumn(1).getInt64();
+            if (!cards.getColumn(2).isNull()) card.etag = cards.getColumn(2).getString();
+            card.digest = cards.getColumn(3).getString();
+            card.uid = cards.getColumn(4).getString();
+            card.unreadable = cards.getColumn(5).getString();
+            cards_.emplace(cards.getColumn(0).getString(), std::move(card));
+        }
+    });
 }
 
 SQLite::Statement& SyncState::prepared(const char* sql) {
@@ -178,79 +185,95 @@ SQLite::Statement& SyncState::prepared(const char* sql) {
 }
 
 std::int64_t SyncState::insertRow(const ClientRecord& record) {
-    SQLite::Statement& insert = prepared(sql::kInsert);
-    bindRecord(insert, record);
-    insert.exec();
-    const std::int64_t row = db_.getLastInsertRowid();
+    const std::int64_t row = book_.guarded(failed_, [&] {
+        SQLite::Statement& insert = prepared(sql::kInsert);
+        bindRecord(insert, record);
+        insert.exec();
+        return db_.getLastInsertRowid();
+    });
     rows_[row] = digestOf(record);
     return row;
 }
 
 void SyncState::changeRow(std::int64_t row, const ClientRecord& record) {
-    SQLite::Statement& change = prepared(sql::kChange);
-    bindRecord(change, record);
-    change.bind(kRowidParam, row);
-    change.exec();
+    book_.guarded(failed_, [&] {
+        SQLite::Statement& change = prepared(sql::kChange);
+        bindRecord(change, record);
+        change.bind(kRowidParam, row);
+        change.exec();
+    });
     rows_[row] = digestOf(record);
 }
 
 ClientRecord SyncState::record(std::int64_t row) {
-    SQLite::Statement& query = prepared(kRow);
-    query.bind(1, row);
-    ClientRecord found;
-    if (query.executeStep()) {
-        for (std::size_t i = 0; i < kColumnCount; ++i)
-            found.values[i] = query.getColumn(static_cast<int>(i)).getString();
-    }
-    query.reset();
-    return found;
+    return book_.guarded(failed_, [&] {
+        SQLite::Statement& query = prepared(kRow);
+        query.bind(1, row);
+        ClientRecord found;
+        if (query.executeStep()) {
+            for (std::size_t i = 0; i < kColumnCount; ++i)
+                found.values[i] = query.getColumn(static_cast<int>(i)).getString();
+        }
+        query.reset();
+        return found;
+    });
 }
 
 std::string SyncState::lastCard(const std::string& href) {
-    SQLite::Statement& query = prepared(kLastCard);
-    query.bind(1, href);
-    std::string card = query.executeStep() ? query.getColumn(0).getString() : std::string();
-    query.reset();
-    return card;
+    return book_.guarded(failed_, [&] {
+        SQLite::Statement& query = prepared(kLastCard);
+        query.bind(1, href);
+        std::string card = query.executeStep() ? query.getColumn(0).getString() : std::string();
+        query.reset();
+        return card;
+    });
 }
 
 void SyncState::deleteRow(std::int64_t row) {
-    SQLite::Statement& remove = prepared(sql::kRemove);
-    remove.bind(kRowidParam, row);
-    remove.exec();
+    book_.guarded(failed_, [&] {
+        SQLite::Statement& remove = prepared(sql::kRemove);
+        remove.bind(kRowidParam, row);
+        remove.exec();
+    });
     // The trigger detaches the row's card in the book; the caller drops or keeps the card in turn.
     rows_.erase(row);
 }
 
 void SyncState::keepCard(const std::string& href, const KnownCard& card, const std::string* body) {
-    SQLite::Statement& keep = prepared(kKeepCard);
-    keep.bind(1, href);
-    bindOptional(keep, 2, card.row);
-    bindOptional(keep, 3, card.etag);
-    keep.bind(4, card.digest);
-    keep.bind(5, card.uid);
-    bindOptional(keep, 6, card.unreadable.empty() ? std::nullopt : std::optional(card.unreadable));
-    if (body) {
-        keep.bind(7, body->data(), static_cast<int>(body->size()));
-    } else {
-        keep.bind(7);
-    }
-    keep.exec();
+    book_.guarded(failed_, [&] {
+        SQLite::Statement& keep = prepared(kKeepCard);
+        keep.bind(1, href);
+        bindOptional(keep, 2, card.row);
+        bindOptional(keep, 3, card.etag);
+        keep.bind(4, card.digest);
+        keep.bind(5, card.uid);
+        bindOptional(keep, 6, card.unreadable.empty() ? std::nullopt : std::optional(card.unreadable));
+        if (body) {
+            keep.bind(7, body->data(), static_cast<int>(body->size()));
+        } else {
+            keep.bind(7);
+        }
+        keep.exec();
+    });
     cards_[href] = card;
 }
 
 void SyncState::dropCard(const std::string& href) {
-    SQLite::Statement& drop = prepared(kDropCard);
-    drop.bind(1, href);
-    drop.exec();
+    book_.guarded(failed_, [&] {
+        SQLite::Statement& drop = prepared(kDropCard);
+        drop.bind(1, href);
+        drop.exec();
+    });
     cards_.erase(href);
 }
 
 void SyncState::renameCard(const std::string& from, const std::string& href) {
-    SQLite::Statement rename(db_, kRenameCard);
-    rename.bind(1, from);
-    rename.bind(2, href);
-    rename.exec();
+    book_.guarded(failed_, [&] {
+        SQLite::Statement rename(db_, kRenameCard);
+        rename.bind(1, from);
+        rename.bind(2, href);
+        rename.exec();
+    });
     auto found = cards_.extract(from);
     if (!found.empty()) {
         found.key() = href;
@@ -259,40 +282,39 @@ void SyncState::renameCard(const std::string& from, const std::string& href) {
 }
 
 std::int64_t SyncState::lastVersion() {
-    SQLite::Statement last(db_, sql::kLastVersion);
-    return last.executeStep() ? last.getColumn(0).getInt64() : 0;
+    return book_.guarded(failed_, [&] {
+        SQLite::Statement last(db_, sql::kLastVersion);
+        return last.executeStep() ? last.getColumn(0).getInt64() : std::int64_t{0};
+    });
 }
 
 std::optional<SyncState::Server> SyncState::server() {
-    SQLite::Statement query(db_, kServer);
-    if (!query.executeStep()) return std::nullopt;
-    Server found{query.getColumn(0).getString(), query.getColumn(1).getString(), std::nullopt};
-    if (!query.getColumn(2).isNull()) found.token = query.getColumn(2).getString();
-    return found;
+    return book_.guarded(failed_, [&]() -> std::optional<Server> {
+        SQLite::Statement query(db_, kServer);
+        if (!query.executeStep()) return std::nullopt;
+        Server found{query.getColumn(0).getString(), query.getColumn(1).getString(), std::nullopt};
+        if (!query.getColumn(2).isNull()) found.token = query.getColumn(2).getString();
+        return found;
+    });
 }
 
 void SyncState::keepServer(const Server& server) {
-    SQLite::Transaction transaction = begin();
-    try {
+    BookHandle::Writing writing = begin();
+    book_.guarded("Cannot keep the server in the book " + book_.path().string(), [&] {
         SQLite::Statement keep(db_, kKeepServer);
         keep.bind(1, server.url);
         keep.bind(2, server.collection);
         bindOptional(keep, 3, server.token);
         keep.exec();
-        transaction.commit();
-    } catch (const SQLite::Exception& e) {
-        throw book_.failure("Cannot keep the server in the book " + book_.path().string(), e);
-    }
+    });
+    writing.commit();
 }
 
 void SyncState::keepSyncUser(const std::string& user) {
-    SQLite::Transaction transaction = begin();
-    try {
-        korvale::keepSyncUser(db_, user);
-        transaction.commit();
-    } catch (const SQLite::Exception& e) {
-        throw book_.failure("Cannot keep the user in the book " + book_.path().string(), e);
-    }
+    BookHandle::Writing writing = begin();
+    book_.guarded("Cannot keep the user in the book " + book_.path().string(),
+                  [&] { korvale::keepSyncUser(db_, user); });
+    writing.commit();
 }
 
 }  // namespace korvale

@@ -8,15 +8,17 @@
 #include <string_view>
 #include <unordered_map>
 
-#include <SQLiteCpp/Database.h>
-#include <SQLiteCpp/Statement.h>
-#include <SQLiteCpp/Transaction.h>
-
-#include "store/BookConnection.h"
 #include "store/BookHandle.h"
 #include "store/ClientRecord.h"
 
+namespace SQLite {
+class Database;
+class Statement;
+}  // namespace SQLite
+
 namespace korvale {
+
+class BookConnection;
 
 // What `korvale-db sync` knows of the server, kept in the book beside the contacts so that it commits
 // together with them:
@@ -49,13 +51,14 @@ struct KnownCard {
 
 // The contacts and the sync state of one book, read once and then changed row by row in the book and
 // in memory alike. Every change runs inside a transaction of begin(), so that a row and the state that
-// names it commit together.
+// names it commit together. Every failure of the book is a StoreError.
 class SyncState {
 public:
     // A row's nine values to the digest that tells whether they changed; a NULL counts as empty.
     using Digest = std::string (*)(const std::array<std::string_view, kColumnCount>& values);
     SyncState(BookConnection& book, Digest digest);
     SyncState(const BookHandle& book, Digest digest);
+    ~SyncState();
     SyncState(const SyncState&) = delete;
     SyncState& operator=(const SyncState&) = delete;
 
@@ -63,7 +66,7 @@ public:
     void detachGone();
 
     // Takes the book's write lock at once; a busy book fails as such.
-    SQLite::Transaction begin();
+    BookHandle::Writing begin();
 
     // Whether a row was added, changed or deleted since it was last synced, or a card still waits to go
     // out or to be read again: one pass of SQLite over the book, without reading it into memory.
@@ -108,6 +111,8 @@ private:
     BookConnection& book_;
     SQLite::Database& db_;
     Digest digest_;
+    // What a failure says: "Cannot sync the book ...".
+    std::string failed_;
     std::unordered_map<const char*, std::unique_ptr<SQLite::Statement>> statements_;
     std::unordered_map<std::int64_t, std::string> rows_;
     std::unordered_map<std::string, KnownCard> cards_;

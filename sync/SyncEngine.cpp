@@ -193,7 +193,7 @@ void SyncEngine::normaliseKnownHrefs() {
             renamed.emplace_back(href, std::move(normal));
     }
     if (renamed.empty()) return;
-    SQLite::Transaction transaction = state_.begin();
+    BookHandle::Writing transaction = state_.begin();
     for (const auto& [from, to] : renamed) state_.renameCard(from, to);
     transaction.commit();
 }
@@ -206,7 +206,7 @@ SyncReport SyncEngine::run(std::optional<std::string>& token) {
         return report_;
     }
     {
-        SQLite::Transaction transaction = state_.begin();
+        BookHandle::Writing transaction = state_.begin();
         state_.detachGone();
         transaction.commit();
     }
@@ -261,7 +261,7 @@ SyncReport SyncEngine::run(std::optional<std::string>& token) {
     const auto total = static_cast<std::uint64_t>(incoming_.size());
     std::uint64_t applied = 0;
     for (std::size_t at = 0; at < steps.size(); at += kBatch) {
-        SQLite::Transaction transaction = state_.begin();
+        BookHandle::Writing transaction = state_.begin();
         for (std::size_t i = at; i < steps.size() && i < at + kBatch; ++i) {
             applyHere(steps[i]);
             if (incoming_.contains(steps[i].href)) progress_.applied(++applied, total);
@@ -456,7 +456,7 @@ void SyncEngine::applyThere(const Step& step) {
                 const std::string href =
                     normalHref(text(collection_.path(QUrl::FullyEncoded) + uid + QStringLiteral(".vcf")));
                 const KnownCard card{*step.row, std::nullopt, state_.rows()[*step.row], text(uid), {}};
-                SQLite::Transaction transaction = state_.begin();
+                BookHandle::Writing transaction = state_.begin();
                 state_.keepCard(href, card);
                 transaction.commit();
                 putCard(href, card, *step.row, true);
@@ -480,7 +480,7 @@ void SyncEngine::deleteCard(const std::string& href, const KnownCard& card) {
     }
     if (reply.status != 404 && (reply.status < 200 || reply.status >= 300)) fail("DELETE", url, reply);
     ++report_.deletedOnServer;
-    SQLite::Transaction transaction = state_.begin();
+    BookHandle::Writing transaction = state_.begin();
     state_.dropCard(href);
     transaction.commit();
 }
@@ -517,7 +517,7 @@ void SyncEngine::putCard(const std::string& href, KnownCard card, std::int64_t r
     card.etag = text(reply.etag);
     card.digest = state_.rows()[row];
     card.unreadable.clear();
-    SQLite::Transaction transaction = state_.begin();
+    BookHandle::Writing transaction = state_.begin();
     state_.keepCard(href, card, &body);
     transaction.commit();
     ++(isNew ? report_.newOut : report_.changedOut);

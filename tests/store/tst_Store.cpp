@@ -19,6 +19,7 @@
 #include "store/ClientStore.h"
 #include "store/RowWalk.h"
 #include "store/StoreError.h"
+#include "store/SyncState.h"
 #include "tests/kit/TempBook.h"
 
 using korvale::ClientRecord;
@@ -263,6 +264,49 @@ private slots:
         } else {
             QCOMPARE(after["bob"], event == "sync" ? QString("uid-on-the-server") : before["bob"]);
         }
+    }
+
+    // The sync's reads and writes fail as the book's own failures, naming the book and the engine's
+    // reason, whatever another program did to its tables.
+    void syncStateFailsAsTheBook_data() {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("step");
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("cards table dropped") << "DROP TABLE SYNC_CARDS"
+                                             << "load"
+                                             << "no such table";
+        QTest::newRow("row refused by a trigger") << "CREATE TRIGGER refuse BEFORE INSERT ON CLIENT_RECORDS "
+                                                     "BEGIN SELECT RAISE(ABORT, 'no rows'); END"
+                                                  << "insert"
+                                                  << "no rows";
+        QTest::newRow("server table dropped") << "DROP TABLE SYNC_SERVER"
+                                              << "server"
+                                              << "no such table";
+        QTest::newRow("card refused by a trigger")
+            << "CREATE TRIGGER refuse BEFORE INSERT ON SYNC_CARDS BEGIN SELECT RAISE(ABORT, 'no cards'); END"
+            << "card"
+            << "no cards";
+    }
+
+    void syncStateFailsAsTheBook() {
+        QFETCH(QString, sql);
+        QFETCH(QString, step);
+        QFETCH(QString, cause);
+        kit::TempBook book;
+        korvale::BookHandle handle =
+            korvale::BookHandle::open(book.dir(), korvale::BookHandle::Access::ReadWrite);
+        korvale::SyncState state(handle, [](const auto&) { return std::string("d"); });
+        book.exec(qPrintable(sql));
+        const QString failure = failureOf([&] {
+            korvale::BookHandle::Writing writing = state.begin();
+            if (step == "load") state.load();
+            if (step == "insert") state.insertRow(named("new"));
+            if (step == "server") (void)state.server();
+            if (step == "card") state.keepCard("/c.vcf", {std::nullopt, std::nullopt, "d", "u", {}});
+            writing.commit();
+        });
+        QVERIFY2(failure.contains(cause) && failure.contains(QString::fromStdString(book.file().string())),
+                 qPrintable(failure));
     }
 
     void bookReplacedOrDeletedWhileOpen() {

@@ -1,9 +1,0 @@
-#pragma once
-
-#include <ostream>
-
-namespace korvale::tool {
-
-void printUsage(std::ostream& out);
-
-}  // namespace korvale::tool
