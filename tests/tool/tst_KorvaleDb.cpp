@@ -105,6 +105,15 @@ private slots:
         QTest::newRow("an unknown command")
             << "" << QStringList{"create", "DIR"} << 2 << "unknown command create";
         QTest::newRow("help") << "" << QStringList{"--help"} << 0 << "Usage: korvale-db";
+        QTest::newRow("a version that is no number")
+            << "book" << QStringList{"restore", "DIR", "3x"} << 2 << "restore takes a version number";
+        QTest::newRow("version zero") << "book" << QStringList{"restore", "DIR", "0"} << 2 << "not 0";
+        QTest::newRow("an option of another command")
+            << "book" << QStringList{"export", "DIR", "--dry-run"} << 2 << "export has no option --dry-run";
+        QTest::newRow("a flag given a value")
+            << "book" << QStringList{"import", "DIR", "f", "--dry-run=yes"} << 2 << "--dry-run takes no value";
+        QTest::newRow("an option without its value")
+            << "book" << QStringList{"export", "DIR", "--format"} << 2 << "--format needs a value";
         QTest::newRow("a file named like an option, after --")
             << "book" << QStringList{"import", "DIR", "--", "-x"} << 1 << "Cannot read -x";
     }

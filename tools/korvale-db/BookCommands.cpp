@@ -1,4 +1,4 @@
-#include "tools/korvale-db/BookCommands.h"
+#include "tools/korvale-db/Commands.h"
 
 #include <cstdlib>
 #include <iostream>
@@ -25,10 +25,9 @@ int upgradeBook(const CommandLine& line) {
     BookHandle book = BookHandle::open(line.book.dir, BookHandle::Access::ReadWrite);
     const BookHandle::Upgrade added = book.upgrade();
     const std::string name = book.path().string();
-    if (!added.history && !added.uids && !added.syncState) {
+    if (!added.history && !added.uids && !added.syncState)
         std::cout << "The book " << name
                   << " already keeps history, UIDs and sync state; nothing was changed.\n";
-    }
     if (added.history) {
         std::cout << "The book " << name << " now keeps history: every change and delete of " << kTableName
                   << " keeps the old values in CLIENT_RECORDS_HISTORY.\n";

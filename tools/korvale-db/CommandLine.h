@@ -23,10 +23,10 @@ struct OptionSyntax {
 // more words (the last `optional` of them may be left out; `words` names them), and `options`.
 struct CommandSyntax {
     std::string_view name;
-    std::string_view words;
+    std::string_view words = {};
     int operands = 0;
     int optional = 0;
-    std::span<const OptionSyntax> options;
+    std::span<const OptionSyntax> options = {};
 };
 
 // A command line that follows its command's syntax.
@@ -46,6 +46,13 @@ struct CommandLine {
 
 // A command line that follows no syntax; the text says what is wrong with it.
 class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A command that cannot be done for a reason of the tool's own, not the book's: a file that cannot be read
+// as contacts. Reported as a StoreError is, without the usage text.
+class ToolError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };

@@ -1,4 +1,4 @@
-#include "tools/korvale-db/ExportCommand.h"
+#include "tools/korvale-db/Commands.h"
 
 #include <unistd.h>
 
@@ -13,10 +13,6 @@
 
 namespace korvale::tool {
 
-namespace {
-constexpr std::size_t kFlushAt = 1 << 20;
-}
-
 int exportContacts(const CommandLine& line) {
     const std::string formatName = line.value("--format").value_or("vcard");
     const std::optional<exchange::RowExport::Format> format = exchange::RowExport::format(formatName);
@@ -25,6 +21,8 @@ int exportContacts(const CommandLine& line) {
     const std::optional<std::string> file = line.value("-o");
     exchange::ExportOutput output(file ? std::optional<std::filesystem::path>(*file) : std::nullopt,
                                   book.path());
+    // Written out a megabyte at a time.
+    constexpr std::size_t kFlushAt = 1 << 20;
     std::string buffer;
     buffer.reserve(kFlushAt + kFlushAt / 4);
     exchange::RowExport rows(*format, buffer);

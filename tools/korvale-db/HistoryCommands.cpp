@@ -1,8 +1,8 @@
-#include "tools/korvale-db/HistoryCommands.h"
+#include "tools/korvale-db/Commands.h"
 
+#include <charconv>
 #include <cstdlib>
 #include <iostream>
-#include <stdexcept>
 #include <string>
 
 #include "exchange/Printable.h"
@@ -37,13 +37,12 @@ void printVersion(std::ostream& out, const KeptVersion& version) {
 }
 
 std::int64_t versionNumber(const std::string& text) {
-    std::size_t used = 0;
-    try {
-        const long long number = std::stoll(text, &used);
-        if (used == text.size() && number > 0) return number;
-    } catch (const std::logic_error&) {
-    }
-    throw UsageError("restore takes a version number as history lists it, not " + text);
+    std::int64_t number = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, number);
+    if (error != std::errc() || stop != end || number <= 0)
+        throw UsageError("restore takes a version number as history lists it, not " + text);
+    return number;
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "tools/korvale-db/ImportCommand.h"
+#include "tools/korvale-db/Commands.h"
 
 #include <cstdlib>
 #include <iostream>
@@ -10,7 +10,6 @@
 #include "store/BookHandle.h"
 #include "store/ImportRows.h"
 #include "tools/korvale-db/Progress.h"
-#include "tools/korvale-db/ToolError.h"
 
 namespace korvale::tool {
 

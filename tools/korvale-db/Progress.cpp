@@ -6,10 +6,6 @@
 
 namespace korvale::tool {
 
-namespace {
-constexpr auto kRedraw = std::chrono::milliseconds(250);
-}
-
 Progress::Progress(std::string what, std::uint64_t total)
     : what_(std::move(what)),
       total_(total),

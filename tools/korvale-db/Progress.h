@@ -22,6 +22,7 @@ public:
 
 private:
     static constexpr std::uint64_t kCallsPerLook = 0xFFF;
+    static constexpr std::chrono::milliseconds kRedraw{250};
     void draw(std::uint64_t done);
 
     std::string what_;

@@ -1,4 +1,4 @@
-#include "tools/korvale-db/SyncCommand.h"
+#include "tools/korvale-db/Commands.h"
 
 #include <unistd.h>
 #include <QCoreApplication>

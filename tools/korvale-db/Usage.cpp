@@ -1,12 +1,11 @@
-#include "tools/korvale-db/Usage.h"
+#include "tools/korvale-db/Commands.h"
 
 #include "store/ClientRecord.h"
 
 namespace korvale::tool {
 
 void printUsage(std::ostream& out) {
-    out << "Usage: korvale-db init DIR\n"
-           "       korvale-db init\n"
+    out << "Usage: korvale-db init [DIR]\n"
            "       korvale-db upgrade [DIR]\n"
            "       korvale-db export [DIR] [--format vcard|vcard3|csv] [-o FILE]\n"
            "       korvale-db import [DIR] FILE [--dry-run]\n"
@@ -39,16 +38,11 @@ void printUsage(std::ostream& out) {
            "forget   Remove NAME's contacts and kept versions for good, leaving no trace in the file.\n"
            "sync     Bring the book and a CardDAV address book into step, both ways. URL is the server\n"
            "         or the address book; left out, the server and user the book remembers. The password\n"
-           "         is $KORVALE_PASSWORD, else the one kept in the desktop's keyring, else asked for.\n"
-           "         --save-password keeps it in the keyring once the server took it; --forget-password\n"
-           "         removes it; --forget-account drops the book's server, user and sync state. A\n"
-           "         contact changed on both sides takes the server's version; the book's is kept in\n"
-           "         the history, and the report names it. A server with several address books needs\n"
-           "         --addressbook NAME. The password goes only to the URL's scheme, host and port, and\n"
-           "         over plain http only to this machine unless --allow-plain-http. A list from the server\n"
-           "         that would delete more than half of the synced contacts is applied only with\n"
-           "         --allow-mass-delete. One sync of a book runs at a time.\n"
-           "--help   Show this text.\n";
+           "         is $KORVALE_PASSWORD, else the desktop's keyring, else asked for, and goes only to\n"
+           "         the URL's scheme, host and port. --save-password keeps it in the keyring once the\n"
+           "         server took it, --forget-password removes it, --forget-account drops the book's\n"
+           "         server, user and sync state.\n"
+           "--help   Show this text; man korvale-db tells every command and option in full.\n";
 }
 
 }  // namespace korvale::tool

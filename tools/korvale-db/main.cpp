@@ -12,13 +12,7 @@
 #include <string_view>
 
 #include "sync/SyncAccountChoice.h"
-#include "tools/korvale-db/BookCommands.h"
-#include "tools/korvale-db/CommandLine.h"
-#include "tools/korvale-db/ExportCommand.h"
-#include "tools/korvale-db/HistoryCommands.h"
-#include "tools/korvale-db/ImportCommand.h"
-#include "tools/korvale-db/SyncCommand.h"
-#include "tools/korvale-db/Usage.h"
+#include "tools/korvale-db/Commands.h"
 
 namespace {
 
@@ -33,25 +27,23 @@ struct Command {
 
 constexpr std::array<OptionSyntax, 2> kExportOptions{
     {{.name = "--format", .takesValue = true}, {.name = "-o", .takesValue = true}}};
-constexpr std::array<OptionSyntax, 1> kImportOptions{{{.name = "--dry-run", .takesValue = false}}};
+constexpr std::array<OptionSyntax, 1> kImportOptions{{{.name = "--dry-run"}}};
 constexpr std::array<OptionSyntax, 7> kSyncOptions{{{.name = "--user", .takesValue = true},
                                                     {.name = "--addressbook", .takesValue = true},
-                                                    {.name = "--allow-plain-http", .takesValue = false},
-                                                    {.name = "--allow-mass-delete", .takesValue = false},
-                                                    {.name = "--save-password", .takesValue = false},
-                                                    {.name = "--forget-password", .takesValue = false},
-                                                    {.name = "--forget-account", .takesValue = false}}};
+                                                    {.name = "--allow-plain-http"},
+                                                    {.name = "--allow-mass-delete"},
+                                                    {.name = "--save-password"},
+                                                    {.name = "--forget-password"},
+                                                    {.name = "--forget-account"}}};
 
 constexpr std::array<Command, 8> kCommands{{
-    {{.name = "init", .words = "", .operands = 0, .optional = 0, .options = {}}, initBook},
-    {{.name = "upgrade", .words = "", .operands = 0, .optional = 0, .options = {}}, upgradeBook},
-    {{.name = "export", .words = "", .operands = 0, .optional = 0, .options = kExportOptions},
-     exportContacts},
-    {{.name = "import", .words = "FILE", .operands = 1, .optional = 0, .options = kImportOptions},
-     importContacts},
-    {{.name = "history", .words = "[NAME]", .operands = 1, .optional = 1, .options = {}}, showHistory},
-    {{.name = "restore", .words = "ID", .operands = 1, .optional = 0, .options = {}}, restoreVersion},
-    {{.name = "forget", .words = "NAME", .operands = 1, .optional = 0, .options = {}}, forgetName},
+    {{.name = "init"}, initBook},
+    {{.name = "upgrade"}, upgradeBook},
+    {{.name = "export", .options = kExportOptions}, exportContacts},
+    {{.name = "import", .words = "FILE", .operands = 1, .options = kImportOptions}, importContacts},
+    {{.name = "history", .words = "[NAME]", .operands = 1, .optional = 1}, showHistory},
+    {{.name = "restore", .words = "ID", .operands = 1}, restoreVersion},
+    {{.name = "forget", .words = "NAME", .operands = 1}, forgetName},
     {{.name = "sync", .words = "[URL]", .operands = 1, .optional = 1, .options = kSyncOptions}, syncBook},
 }};
 
