@@ -57,20 +57,20 @@ private slots:
                "Acme Ltd;Sales\nTITLE: Buyer\nEMAIL (internet,work): lucy@acme.example\nEMAIL (internet): "
                "lu@other.example\nTEL (work,fax): +44 20 7946 0000\nTEL (Mum): +44 20 7946 0999\nURL (pref): "
                "https://lucy.example|CLIENT,VIP";
-        QTest::newRow("a 4.0 card, a birthday without a year")
+        QTest::newRow("a 4.0 card, spaced types, a birthday without a year")
             << card(
                    "UID:urn:uuid:4fbe8971\r\nFN:\xe6\x9d\x8e\xe5\xb0\x8f\r\nEMAIL;TYPE=work:lee@example."
                    "hk\r\n"
-                   "TEL;VALUE=uri;TYPE=\"cell,voice\":tel:+852-5555-0101\r\nX-SOCIAL;TYPE=x:@lee\r\n"
+                   "TEL;VALUE=uri;TYPE=\"voice, cell\":tel:+852-5555-0101\r\nX-SOCIAL;TYPE=x:@lee\r\n"
                    "BDAY:--1127\r\n",
                    "4.0")
             << QStringLiteral("李小||lee@example.hk|--1127|||+852-5555-0101|X-SOCIAL (x): @lee|");
-        QTest::newRow("a 2.1 card: quoted-printable Latin-1, bare types")
+        QTest::newRow("a 2.1 card: quoted-printable Latin-1 to the last byte, bare types")
             << card(
-                   "N;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:M=FCller;J=FCrgen\r\n"
+                   "N;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:M=FCller;Ren=E9\r\n"
                    "TEL;HOME;VOICE:+49 30 1234\r\n",
                    "2.1")
-            << QStringLiteral("Jürgen Müller||||+49 30 1234||||");
+            << QStringLiteral("René Müller||||+49 30 1234||||");
         QTest::newRow("an empty FN takes N")
             << card("N:Okafor;Chidi;;;\r\nFN:\r\n") << "Chidi Okafor||||||||";
         QTest::newRow("neither FN nor N") << card("NOTE:who\r\n") << "";
