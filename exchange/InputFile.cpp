@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string>
 
 #include "store/StoreError.h"
 
@@ -39,6 +40,10 @@ InputFile::InputFile(const std::filesystem::path& file) {
     struct stat info {};
     if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0) throw cannot(std::strerror(errno));
     if (!S_ISREG(info.st_mode)) throw cannot("it is not a regular file");
+    if (static_cast<std::uint64_t>(info.st_size) > kLargest) {
+        throw cannot("it holds " + std::to_string(info.st_size) + " bytes, more than the " +
+                     std::to_string(kLargest >> 20) + " MiB a file of contacts may hold");
+    }
     bytes_.resize(static_cast<std::size_t>(info.st_size));
     std::size_t done = 0;
     while (done < bytes_.size()) {

@@ -110,8 +110,8 @@ private slots:
         QTest::newRow("version zero") << "book" << QStringList{"restore", "DIR", "0"} << 2 << "not 0";
         QTest::newRow("an option of another command")
             << "book" << QStringList{"export", "DIR", "--dry-run"} << 2 << "export has no option --dry-run";
-        QTest::newRow("a flag given a value")
-            << "book" << QStringList{"import", "DIR", "f", "--dry-run=yes"} << 2 << "--dry-run takes no value";
+        QTest::newRow("a flag given a value") << "book" << QStringList{"import", "DIR", "f", "--dry-run=yes"}
+                                              << 2 << "--dry-run takes no value";
         QTest::newRow("an option without its value")
             << "book" << QStringList{"export", "DIR", "--format"} << 2 << "--format needs a value";
         QTest::newRow("a file named like an option, after --")
@@ -280,6 +280,8 @@ private slots:
         QTest::newRow("export onto a device like /dev/null") << exportTo("null") << "not a regular file";
         QTest::newRow("import of a FIFO, with no writer")
             << QStringList{"import", "DIR", "fifo"} << "fifo: it is not a regular file";
+        QTest::newRow("import of a file larger than any book")
+            << QStringList{"import", "DIR", "huge"} << "huge: it holds 2199023255552 bytes, more than";
     }
 
     void replacesAndReadsOnlyRegularFiles() {
@@ -288,6 +290,8 @@ private slots:
         const kit::TempBook book(QStringList{kit::row("ann", "a")});
         QVERIFY(QDir::setCurrent(book.path()));
         write("kept", "kept");
+        write("huge", "BEGIN:VCARD");
+        QVERIFY(QFile::resize("huge", qint64{1} << 41));  // sparse: nothing of it is on the disk
         QVERIFY(::symlink(".", "alias") == 0 && ::symlink("kept", "link") == 0 &&
                 ::mkfifo("fifo", 0600) == 0);
         QVERIFY2(::mknod("null", S_IFCHR | 0600, makedev(1, 3)) == 0,
