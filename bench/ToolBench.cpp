@@ -22,11 +22,9 @@ constexpr const char* kDropHistory =
     "DROP TRIGGER CLIENT_RECORDS_keep_changed; DROP TRIGGER CLIENT_RECORDS_keep_deleted; "
     "DROP TABLE CLIENT_RECORDS_HISTORY";
 
-// Steps through every row and reads its nine texts, as an export must.
-void readRows(const Db& db) {
-    for (Statement all(db, korvale::sql::kAllRows); all.step();)
-        for (int c = 0; c < static_cast<int>(korvale::kColumnCount); ++c) all.view(c);
-}
+// Every row's nine texts and its UID, in stored order, as an export must read them.
+constexpr const char* kRowsWithUids =
+    "SELECT c.*, uid FROM CLIENT_RECORDS AS c LEFT JOIN CONTACT_UIDS ON row_id = c.rowid ORDER BY c.rowid";
 
 std::string fileBytes(const std::filesystem::path& file) {
     std::string bytes(std::filesystem::file_size(file), '\0');
@@ -64,7 +62,9 @@ std::vector<Figure> toolTransfers(const Run& run) {
         [&](bool floor, std::size_t, std::size_t) {
             if (!floor) return tool(run, {"export", book.dir.string(), "-o", cards.string()});
             return timed([&] {
-                readRows(connect(book.dir));
+                const Db db = connect(book.dir);
+                for (Statement all(db, kRowsWithUids); all.step();)
+                    for (int c = 0; c <= static_cast<int>(korvale::kColumnCount); ++c) all.view(c);
                 writeDurably(run.scratch / "floor.vcf", bytes);
             });
         },
