@@ -432,6 +432,9 @@ private slots:
         store.open(book.dir(), korvale::RecordSource::wholeTable());
         store.rows().Delete();
         QCOMPARE(korvaleDb({"history", book.path(), "ann"}).out.contains("address: a st"), !busy);
+        // Still without history, a restore says what to run.
+        if (busy)
+            QVERIFY(korvaleDb({"restore", book.path(), "1"}).err.contains("korvale-db upgrade adds it"));
     }
 
     void readOnlyCommandsReadABookTheyCannotWrite_data() {
