@@ -11,9 +11,7 @@
 
 namespace kit {
 
-namespace {
 const QString kNull = QStringLiteral("~");
-}
 
 TempBook::TempBook(Start start) {
     if (start == Start::WithBook) korvale::createBook(file());
